@@ -1,0 +1,34 @@
+#include "acquire/recording_writer.h"
+
+#include "acquire/kiss_framing.h"
+
+namespace kelvanor {
+
+std::string TimestampRecord(std::string_view rxTimestamp) {
+    std::string out;
+    out.reserve(rxTimestamp.size() + 3);
+    out.push_back(kFend);
+    out.push_back(kTimestampCommand);
+    out.append(rxTimestamp);
+    out.push_back(kFend);
+    return out;
+}
+
+std::string RecordingEntry(std::string_view rxTimestamp, std::string_view chunk) {
+    std::string out = TimestampRecord(rxTimestamp);
+    out.append(chunk);
+    return out;
+}
+
+std::string RecordingFileName(int year, int month, int day) {
+    std::string out;
+    CivilDateTime d;
+    d.year = year;
+    d.month = month;
+    d.day = day;
+    AppendDate(out, d, "yyyy-MM-dd");
+    out.append("_kelvanor.kss");
+    return out;
+}
+
+}  // namespace kelvanor

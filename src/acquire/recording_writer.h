@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "decode/regional_settings.h"
+
+namespace kelvanor {
+
+// The timestamp record that goes before every recorded chunk: FEND, 0x09,
+// the 27-character reception time ("2021-02-04 12:54:56.123 UTC"), FEND.
+std::string TimestampRecord(std::string_view rxTimestamp);
+
+// What the recorder appends for one received chunk: the timestamp record,
+// then the chunk exactly as received.
+std::string RecordingEntry(std::string_view rxTimestamp, std::string_view chunk);
+
+// The day's recording file name for a UTC date: "yyyy-MM-dd_kelvanor.kss".
+std::string RecordingFileName(int year, int month, int day);
+
+}  // namespace kelvanor

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace kelvanor {
+
+inline constexpr int kChannelCount = 118;
+
+// One decoded beacon: the channel values in engineering units, the receive
+// time and the on-board clock time text.
+struct BeaconRecord {
+    std::array<double, kChannelCount> Values{};
+    std::string RxTime;
+    std::string ObcTime;
+};
+
+// The fixed store of records numbered 1 to 10000. It is allocated once, never
+// grows, shrinks or moves, and is never cleared: a reset only sets the count
+// back to 0, so slots above the count keep what earlier beacons left.
+class RecordStore {
+public:
+    static constexpr int kCapacity = 10000;
+
+    RecordStore();
+
+    // The number of the newest record since the last reset; 0 for none.
+    std::int32_t RecordCount() const { return m_count; }
+    void Reset() { m_count = 0; }
+
+    // Claims the next slot and returns it, or nullptr when the store already
+    // holds 10000 records (the count then stays at 10000).
+    BeaconRecord* Append();
+
+    // Record n, 1 <= n <= 10000; IndexOutOfRange otherwise.
+    const BeaconRecord& Record(int n) const;
+    BeaconRecord& Record(int n);
+    static bool IsSlot(long long n) { return n >= 1 && n <= kCapacity; }
+
+private:
+    std::unique_ptr<BeaconRecord[]> m_records;
+    std::int32_t m_count = 0;
+};
+
+}  // namespace kelvanor

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+
+#include "browse/scroll_state.h"
+#include "channels/channel_table.h"
+#include "channels/presentation.h"
+#include "decode/frame_bytes.h"
+#include "decode/record_store.h"
+#include "decode/regional_settings.h"
+
+namespace kelvanor {
+
+// Everything one run of the program shares: the frame buffer, the record
+// store, the acquisition texts, the browser and the texts the window shows.
+// The window, the command-line tool and the tests all drive one of these;
+// the window only mirrors its texts onto widgets.
+struct Session {
+    FrameBytes frameBytes;
+    RecordStore records;
+
+    std::string currentRxTimestamp;  // stamped on every record decoded
+    std::string currentHexText;      // the frame's bytes after the command byte, as hex
+    std::string currentFileName;     // the file being or last imported
+    int selectedChannel = 0;         // the channel the chart shows
+
+    std::string frameLog;  // the "debug" page's log, CR LF lines
+    ScrollState scroll;
+    ChannelLabels labels;
+    RecordDisplay display;
+    RegionalSettings regional;
+
+    std::int32_t RecordCount() const { return records.RecordCount(); }
+};
+
+}  // namespace kelvanor
