@@ -227,11 +227,11 @@ std::string OtherStationFrame(int i) {
 
 }  // namespace
 
-std::vector<Chunk> SimulatedPass() {
+std::vector<Chunk> SimulatedPass(int beacons) {
     Noise noise;
     std::vector<Chunk> chunks;
-    chunks.reserve(kSampleBeacons + kSampleBeacons / 40 + 1);
-    for (int i = 0; i < kSampleBeacons; ++i) {
+    chunks.reserve(static_cast<std::size_t>(beacons + beacons / 40 + 1));
+    for (int i = 0; i < beacons; ++i) {
         if (i % 40 == 17) {
             chunks.push_back({RxText(i * kStep - 0.9), KissFrame(OtherStationFrame(i)), false});
         }
@@ -241,9 +241,22 @@ std::vector<Chunk> SimulatedPass() {
     return chunks;
 }
 
-std::string SimulatedRecording() {
+std::string SimulatedRecording(int beacons) {
     std::string out;
-    for (const Chunk& c : SimulatedPass()) out.append(RecordingEntry(c.rxTimestamp, c.bytes));
+    for (const Chunk& c : SimulatedPass(beacons)) out.append(RecordingEntry(c.rxTimestamp, c.bytes));
+    return out;
+}
+
+std::string SimulatedSatnogsLog(int beacons) {
+    std::string out = "timestamp|frame\n";
+    for (const Chunk& c : SimulatedPass(beacons)) {
+        if (!c.beacon) continue;
+        // FEND, command byte, escaped frame, FEND: the frame without the command byte.
+        const std::string frame = KissUnescape(std::string_view(c.bytes).substr(2, c.bytes.size() - 3));
+        out.append(c.rxTimestamp, 0, 19).push_back('|');
+        AppendHex(out, frame);
+        out.push_back('\n');
+    }
     return out;
 }
 

@@ -2,28 +2,39 @@
 
 namespace kelvanor {
 
-namespace {
-
-std::string ReplacePairs(std::string_view text, char second, char replacement) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == kFesc && i + 1 < text.size() && text[i + 1] == second) {
-            out.push_back(replacement);
-            ++i;
+void KissUnescapeInto(std::string_view frame, std::string& out) {
+    out.clear();
+    out.reserve(frame.size());
+    // One pass gives what the two passes give: a FESC is taken with its
+    // follower exactly when that follower is TFEND or TFESC, and neither
+    // follower is itself a FESC, so no pair can hide another. Thus the
+    // escaped data FESC TFEND (FESC TFESC TFEND) comes out as FESC TFEND.
+    const std::size_t n = frame.size();
+    std::size_t i = 0;
+    while (i < n) {
+        const std::size_t esc = frame.find(kFesc, i);
+        if (esc == std::string_view::npos) {
+            out.append(frame.substr(i));
+            break;
+        }
+        out.append(frame.substr(i, esc - i));
+        if (esc + 1 < n && frame[esc + 1] == kTfend) {
+            out.push_back(kFend);
+            i = esc + 2;
+        } else if (esc + 1 < n && frame[esc + 1] == kTfesc) {
+            out.push_back(kFesc);
+            i = esc + 2;
         } else {
-            out.push_back(text[i]);
+            out.push_back(kFesc);
+            i = esc + 1;
         }
     }
-    return out;
 }
 
-}  // namespace
-
 std::string KissUnescape(std::string_view frame) {
-    if (frame.find(kFesc) == std::string_view::npos) return std::string(frame);
-    std::string once = ReplacePairs(frame, kTfend, kFend);
-    return ReplacePairs(once, kTfesc, kFesc);
+    std::string out;
+    KissUnescapeInto(frame, out);
+    return out;
 }
 
 std::string KissEscape(std::string_view content) {
@@ -58,10 +69,13 @@ std::string HexByte(std::uint8_t value) {
 
 void AppendHex(std::string& out, std::string_view bytes) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
+    const std::size_t at = out.size();
+    out.resize(at + 2 * bytes.size());
+    char* o = out.data() + at;
     for (char c : bytes) {
-        auto b = static_cast<unsigned char>(c);
-        out.push_back(kDigits[b >> 4]);
-        out.push_back(kDigits[b & 0xF]);
+        const auto b = static_cast<unsigned char>(c);
+        *o++ = kDigits[b >> 4];
+        *o++ = kDigits[b & 0xF];
     }
 }
 

@@ -15,6 +15,8 @@ inline constexpr char kTimestampCommand = '\x09';
 // Un-escapes a KISS frame in two passes: every FESC TFEND becomes FEND, then
 // every FESC TFESC becomes FESC. Any other FESC is left as it stands.
 std::string KissUnescape(std::string_view frame);
+// The same into `out`, which keeps its capacity from frame to frame.
+void KissUnescapeInto(std::string_view frame, std::string& out);
 
 // Escapes frame content the way a TNC sends it: FEND as FESC TFEND, FESC as
 // FESC TFESC.

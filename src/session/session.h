@@ -5,6 +5,7 @@
 #include "browse/scroll_state.h"
 #include "channels/channel_table.h"
 #include "channels/presentation.h"
+#include "chart/chart_model.h"
 #include "decode/frame_bytes.h"
 #include "decode/record_store.h"
 #include "decode/regional_settings.h"
@@ -24,11 +25,18 @@ struct Session {
     std::string currentFileName;     // the file being or last imported
     int selectedChannel = 0;         // the channel the chart shows
 
-    std::string frameLog;  // the "debug" page's log, CR LF lines
+    std::string frameLog;     // the "debug" page's log, CR LF lines
+    std::string counterText;  // the record counter beside the scroll bar, "#p / m"
+    std::string statusText;   // the status line
     ScrollState scroll;
     ChannelLabels labels;
     RecordDisplay display;
     RegionalSettings regional;
+
+    ChartModel chart;
+    bool barChart = true;  // the chart-style box, ticked at start
+    std::string chartCaption = kChartFrameCaption;
+    int highlightedChannel = -1;  // the value box marked for the chart; none at start
 
     std::int32_t RecordCount() const { return records.RecordCount(); }
 };

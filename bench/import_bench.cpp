@@ -1,0 +1,62 @@
+// Speed of the import roads and the CSV export at the store's full size.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+#include "acquire/import_sequence.h"
+#include "acquire/kiss_file_reader.h"
+#include "acquire/satnogs_reader.h"
+#include "export/csv_export.h"
+#include "sample_pass.h"
+#include "session/session.h"
+
+namespace kelvanor {
+namespace {
+
+constexpr int kFullStore = 10000;
+
+void BM_ImportKissRecording(benchmark::State& state) {
+    const std::string recording = samples::SimulatedRecording(kFullStore);
+    auto session = std::make_unique<Session>();
+    for (auto _ : state) {
+        ResetBeforeImport(*session);
+        ReadKissBytes(*session, recording);
+        RefreshAfterFile(*session);
+        benchmark::DoNotOptimize(session->RecordCount());
+    }
+    state.counters["bytes"] = static_cast<double>(recording.size());
+    state.counters["records"] = session->RecordCount();
+}
+BENCHMARK(BM_ImportKissRecording)->Unit(benchmark::kMillisecond);
+
+void BM_ImportSatnogsLog(benchmark::State& state) {
+    std::string log = samples::SimulatedSatnogsLog(kFullStore);
+    NormaliseLineEnds(log);
+    auto session = std::make_unique<Session>();
+    ImportHooks hooks;
+    for (auto _ : state) {
+        ResetBeforeImport(*session);
+        ReadSatnogsText(*session, log, hooks);
+        RefreshAfterFile(*session);
+        benchmark::DoNotOptimize(session->RecordCount());
+    }
+    state.counters["bytes"] = static_cast<double>(log.size());
+    state.counters["records"] = session->RecordCount();
+}
+BENCHMARK(BM_ImportSatnogsLog)->Unit(benchmark::kMillisecond);
+
+void BM_CsvExport(benchmark::State& state) {
+    auto session = std::make_unique<Session>();
+    ReadKissBytes(*session, samples::SimulatedRecording(kFullStore));
+    std::size_t size = 0;
+    for (auto _ : state) {
+        std::string csv = CsvText(*session);
+        size = csv.size();
+        benchmark::DoNotOptimize(csv.data());
+    }
+    state.counters["bytes"] = static_cast<double>(size);
+}
+BENCHMARK(BM_CsvExport)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace kelvanor

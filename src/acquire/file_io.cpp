@@ -1,0 +1,81 @@
+#include "acquire/file_io.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+namespace kelvanor {
+
+namespace {
+
+std::string Reason() { return std::strerror(errno); }
+
+}  // namespace
+
+bool ReadWholeFile(const std::string& path, std::string& contents, std::string& error) {
+    contents.clear();
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        error = "is a directory";
+        return false;
+    }
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (f == nullptr) {
+        error = Reason();
+        return false;
+    }
+    char buf[1 << 16];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) contents.append(buf, n);
+    const bool failed = std::ferror(f) != 0;
+    if (failed) error = Reason();
+    std::fclose(f);
+    return !failed;
+}
+
+bool WriteWholeFile(const std::string& path, std::string_view contents, std::string& error) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (f == nullptr) {
+        error = Reason();
+        return false;
+    }
+    const bool written = std::fwrite(contents.data(), 1, contents.size(), f) == contents.size();
+    if (!written) error = Reason();
+    const bool closed = std::fclose(f) == 0;
+    if (written && !closed) error = Reason();
+    return written && closed;
+}
+
+bool ReplaceFileAtomically(const std::string& path, std::string_view contents, std::string& error) {
+    const std::string temporary = path + ".kelvanor-tmp";
+    if (!WriteWholeFile(temporary, contents, error)) {
+        std::remove(temporary.c_str());
+        return false;
+    }
+    std::error_code ec;
+    std::filesystem::rename(temporary, path, ec);
+    if (ec) {
+        error = ec.message();
+        std::remove(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool AppendToFile(const std::string& path, std::string_view contents, std::string& error) {
+    std::FILE* f = std::fopen(path.c_str(), "ab");
+    if (f == nullptr) {
+        error = Reason();
+        return false;
+    }
+    const bool written = std::fwrite(contents.data(), 1, contents.size(), f) == contents.size();
+    if (!written) error = Reason();
+    const bool closed = std::fclose(f) == 0;
+    if (written && !closed) error = Reason();
+    return written && closed;
+}
+
+}  // namespace kelvanor

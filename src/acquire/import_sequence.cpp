@@ -1,0 +1,65 @@
+#include "acquire/import_sequence.h"
+
+#include <cctype>
+
+#include "acquire/file_io.h"
+#include "acquire/kiss_file_reader.h"
+#include "browse/browser.h"
+#include "chart/channel_chart.h"
+#include "session/session.h"
+
+namespace kelvanor {
+
+void ResetBeforeImport(Session& session) {
+    InitChannelLabels(session.labels);
+    session.display.ClearValues();
+    session.records.Reset();
+    session.frameLog.clear();
+}
+
+void RefreshAfterFile(Session& session) {
+    Option1_Click(session, 0);
+    HScroll1_Change(session);
+}
+
+ImportKind KindOfPath(const std::string& path) {
+    if (path.size() >= 4) {
+        std::string ext = path.substr(path.size() - 4);
+        for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (ext == ".kss") return ImportKind::KissRecording;
+    }
+    return ImportKind::SatnogsLog;
+}
+
+std::vector<ImportProblem> ImportFiles(Session& session, const std::vector<std::string>& paths,
+                                       ImportKind kind, ImportHooks& hooks, bool normaliseOnDisk) {
+    std::vector<ImportProblem> problems;
+    for (const std::string& path : paths) {
+        session.currentFileName = path;
+        session.statusText = path;
+        hooks.ProcessPendingEvents();
+        std::string error;
+        bool read;
+        if (kind == ImportKind::KissRecording) {
+            read = ReadKissFile(session, path, error);
+        } else {
+            std::string contents;
+            read = ReadWholeFile(path, contents, error);
+            if (read) {
+                if (NormaliseLineEnds(contents) && normaliseOnDisk) {
+                    std::string rewriteError;
+                    if (!ReplaceFileAtomically(path, contents, rewriteError)) {
+                        problems.push_back({path, "could not rewrite with CR LF: " + rewriteError});
+                    }
+                }
+                ReadSatnogsText(session, contents, hooks);
+            }
+        }
+        if (!read) problems.push_back({path, error});
+        hooks.SetBusy(false);
+        RefreshAfterFile(session);
+    }
+    return problems;
+}
+
+}  // namespace kelvanor

@@ -1,0 +1,34 @@
+#include "acquire/kiss_file_reader.h"
+
+#include "acquire/file_io.h"
+#include "acquire/frame_roads.h"
+#include "acquire/kiss_framing.h"
+
+namespace kelvanor {
+
+int ReadKissBytes(Session& session, std::string_view contents) {
+    int stored = 0;
+    std::size_t start = contents.find(kFend);
+    if (start == std::string_view::npos) return 0;
+    std::string frame;
+    while (true) {
+        const std::size_t next = contents.find(kFend, start + 1);
+        if (next == std::string_view::npos) break;  // bytes after the last FEND
+        const std::string_view piece = contents.substr(start + 1, next - start - 1);
+        if (!piece.empty()) {
+            KissUnescapeInto(piece, frame);
+            if (HandleRecordingPiece(session, frame)) ++stored;
+        }
+        start = next;
+    }
+    return stored;
+}
+
+bool ReadKissFile(Session& session, const std::string& path, std::string& error) {
+    std::string contents;
+    if (!ReadWholeFile(path, contents, error)) return false;
+    ReadKissBytes(session, contents);
+    return true;
+}
+
+}  // namespace kelvanor

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kelvanor {
+
+struct Session;
+
+// What a long import calls back into: the window lets pending events run
+// (a live arrival may be handled in between) and shows the busy pointer.
+class ImportHooks {
+public:
+    virtual ~ImportHooks() = default;
+    virtual void ProcessPendingEvents() {}
+    virtual void SetBusy(bool /*busy*/) {}
+};
+
+// Hex text to number: an optional "0X" or "&H" prefix (either case), then
+// hex digits up to the first other character; no digits give 0.
+std::int32_t HexToLong(std::string_view text);
+
+// Line 0 dropped; of the further lines, each kept only when it differs from
+// the one kept before it (exact comparison, CR included).
+std::vector<std::string_view> RemoveAdjacentDuplicates(const std::vector<std::string_view>& lines);
+
+// A log without a single CR LF pair gets every LF turned into CR LF; returns
+// true when it changed the text. A log holding any CR LF is left alone.
+bool NormaliseLineEnds(std::string& text);
+
+// Imports a normalised log's text: the two count lines, then entries K-1
+// down to 1, each decoded when its hex part converts to 201 bytes. Returns
+// the number of records stored.
+int ReadSatnogsText(Session& session, std::string_view text, ImportHooks& hooks);
+
+// Reads a log file and imports it; the file is only read. When it cannot be
+// read, the result is false, `error` holds the reason and nothing is logged.
+bool ReadSatnogsLog(Session& session, const std::string& path, ImportHooks& hooks,
+                    std::string& error);
+
+// The window's step before reading: an LF-only log is rewritten on disk with
+// CR LF, atomically. Returns false with `error` when the file could not be
+// read or rewritten.
+bool NormaliseLogFileOnDisk(const std::string& path, std::string& error);
+
+}  // namespace kelvanor

@@ -1,0 +1,167 @@
+// kelvanor-cli: imports recordings and SatNOGS logs exactly as the window's
+// import commands do, and writes the exports or prints the shown record.
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "acquire/file_io.h"
+#include "acquire/import_sequence.h"
+#include "browse/browser.h"
+#include "channels/channel_table.h"
+#include "export/csv_export.h"
+#include "export/tlm_export.h"
+#include "posix_locale.h"
+#include "session/session.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: kelvanor-cli [--locale NAME] [--record N] [--csv PATH] [--tlm PATH] [--print] [--log] "
+    "FILE...";
+
+constexpr const char* kHelp =
+    "Imports KELVANOR beacon frames from KISS recordings (*.kss) and SatNOGS frame logs\n"
+    "(any other name) as one selection, in the order given, and then:\n"
+    "  --record N     shows record N (1..number of records) instead of the import's own\n"
+    "  --csv PATH     writes every record as a CSV file to PATH\n"
+    "  --tlm PATH     writes the TLM report of the shown record to PATH\n"
+    "  --print        prints each channel as c;name;value;unit and the two timestamp lines\n"
+    "  --log          prints the frame log of the import\n"
+    "  --locale NAME  number and date forms: C, de_DE or a system locale (default: the\n"
+    "                 environment's)\n"
+    "  --help, --version\n"
+    "Exit status: 0 success, 1 an input could not be read or an output not written,\n"
+    "2 usage error.\n";
+
+int UsageError(const std::string& message) {
+    std::cerr << "kelvanor-cli: " << message << "\n";
+    return 2;
+}
+
+class StderrReporter final : public kelvanor::MessageReporter {
+public:
+    void Information(std::string_view text) override { std::cerr << text << "\n"; }
+};
+
+struct Options {
+    std::string locale;
+    bool haveLocale = false;
+    long long record = 0;
+    bool haveRecord = false;
+    std::string csv, tlm;
+    bool print = false, log = false;
+    std::vector<std::string> files;
+};
+
+// Returns -1 when the command line parsed, else the exit status.
+int Parse(int argc, char** argv, Options& o) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        auto value = [&](std::string& out) -> bool {
+            if (i + 1 >= argc) return false;
+            out = argv[++i];
+            return true;
+        };
+        if (a == "--help") {
+            std::cout << kUsage << "\n" << kHelp;
+            return 0;
+        } else if (a == "--version") {
+            std::cout << "kelvanor-cli 0.3\n";
+            return 0;
+        } else if (a == "--locale") {
+            if (!value(o.locale)) return UsageError("--locale needs a name");
+            o.haveLocale = true;
+        } else if (a == "--record") {
+            std::string text;
+            if (!value(text)) return UsageError("--record needs a number");
+            char* end = nullptr;
+            o.record = std::strtoll(text.c_str(), &end, 10);
+            if (text.empty() || *end != '\0') return UsageError("--record needs a number: " + text);
+            o.haveRecord = true;
+        } else if (a == "--csv") {
+            if (!value(o.csv)) return UsageError("--csv needs a path");
+        } else if (a == "--tlm") {
+            if (!value(o.tlm)) return UsageError("--tlm needs a path");
+        } else if (a == "--print") {
+            o.print = true;
+        } else if (a == "--log") {
+            o.log = true;
+        } else if (a == "--") {
+            for (++i; i < argc; ++i) o.files.emplace_back(argv[i]);
+        } else if (a.size() > 1 && a[0] == '-') {
+            return UsageError("unknown option " + a + "; " + kUsage);
+        } else {
+            o.files.push_back(a);
+        }
+    }
+    if (o.files.empty()) return UsageError(std::string("no input file; ") + kUsage);
+    return -1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace kelvanor;
+    Options o;
+    if (int status = Parse(argc, argv, o); status >= 0) return status;
+
+    auto session = std::make_unique<Session>();
+    StderrReporter reporter;
+    session->frameBytes.SetReporter(&reporter);
+    if (o.haveLocale) {
+        auto s = RegionalSettingsNamed(o.locale);
+        if (!s) return UsageError("unknown locale " + o.locale);
+        session->regional = *s;
+    } else {
+        session->regional = SystemRegionalSettings();
+    }
+
+    // One selection, as the window imports it: the reset, then every file.
+    // Each file is read with the reader its name calls for.
+    int status = 0;
+    ResetBeforeImport(*session);
+    ImportHooks hooks;
+    for (const std::string& path : o.files) {
+        for (const ImportProblem& p : ImportFiles(*session, {path}, KindOfPath(path), hooks)) {
+            std::cerr << "kelvanor-cli: cannot read " << p.path << ": " << p.reason << "\n";
+            status = 1;
+        }
+    }
+
+    if (o.haveRecord) {
+        if (o.record < 1 || o.record > session->RecordCount()) {
+            return UsageError("--record " + std::to_string(o.record) + " is outside 1.." +
+                              std::to_string(session->RecordCount()));
+        }
+        ScrollTo(*session, static_cast<int>(o.record));
+    }
+
+    auto write = [&](const std::string& path, const std::string& text) {
+        std::string error;
+        if (!WriteWholeFile(path, text, error)) {
+            std::cerr << "kelvanor-cli: cannot write " << path << ": " << error << "\n";
+            status = 1;
+        }
+    };
+    if (!o.csv.empty()) write(o.csv, CsvText(*session));
+    if (!o.tlm.empty()) write(o.tlm, TlmText(session->labels, session->display));
+
+    if (o.print) {
+        std::string out;
+        for (const ChannelInfo& c : ChannelTable()) {
+            out.append(std::to_string(c.number)).push_back(';');
+            out.append(session->labels.name[c.number]).push_back(';');
+            out.append(session->display.value[c.number]).push_back(';');
+            out.append(session->labels.unit[c.number]).push_back('\n');
+        }
+        out.append(session->display.obcCaption).push_back('\n');
+        out.append(session->display.rxCaption).push_back('\n');
+        std::fwrite(out.data(), 1, out.size(), stdout);
+    }
+    if (o.log) std::fwrite(session->frameLog.data(), 1, session->frameLog.size(), stdout);
+    if (std::fflush(stdout) != 0) status = 1;
+    return status;
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace kelvanor {
+
+struct Session;
+struct ChannelLabels;
+struct RecordDisplay;
+
+// The text followed by blanks up to `width`; a longer text is left whole.
+std::string PadRight(std::string_view text, std::size_t width);
+
+inline constexpr std::string_view kTlmTitle =
+    "KELVANOR Telemetry Decoder   by the KELVANOR ground-station decoder developers";
+
+// The TLM report of what the display shows: title, 54 "=", an empty line,
+// and 59 lines pairing channels 2k and 2k+1 (name 20, value 15, unit 4,
+// " |  ", name 20, value 15, unit 4), CR LF line ends.
+std::string TlmText(const ChannelLabels& labels, const RecordDisplay& display);
+
+// The "Write TLM File" command: the file name from the current file name,
+// the report written, and the status line.
+bool WriteTLMFile_Click(Session& session, std::string& path, std::string& error);
+
+}  // namespace kelvanor
