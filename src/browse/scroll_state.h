@@ -17,7 +17,8 @@ public:
 
     // Moves the position, kept within the bounds.
     void SetValue(int value);
-    // Sets the upper bound (never below the lower bound) and clamps the position.
+    // Sets the upper bound (0 while nothing is stored) and pulls a position
+    // above it down to it.
     void SetMaximum(int maximum);
 
     // "#" position " / " upper bound, as in "#7 / 120".

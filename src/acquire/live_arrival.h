@@ -1,0 +1,79 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "decode/beacon_decoder.h"
+
+namespace kelvanor {
+
+struct Session;
+class UtcClock;
+
+// Why appending to the day's recording failed, as the window reports it.
+enum class FileErrorKind {
+    None,             // written
+    FileNotFound,     // the folder is gone or a path component is not a folder
+    FileAlreadyOpen,  // another program holds the file
+    DiskNotReady,     // the medium failed, is full, read-only or absent
+    Other,            // anything else (e.g. no permission): not reported
+};
+
+// The kind for an errno value; 0 gives None.
+FileErrorKind FileErrorKindOf(int errorNumber);
+
+// The message box text for a kind ("File Not Found", "File Already Open",
+// "Disk Not Ready"), or nullptr for None and Other, which show nothing.
+const char* FileErrorMessage(FileErrorKind kind);
+
+// What happened to one arrival (one read of everything the socket held).
+struct ArrivalOutcome {
+    bool handled = false;          // 10 bytes or more once FENDs are removed and un-escaped
+    bool decodeAttempted = false;  // exactly 201 bytes: handed to the decoder
+    DecodeResult decode;           // the decoder's result when attempted
+    bool recorded = false;         // the timestamp record and the chunk were appended
+    std::string recordingPath;     // the day's recording, when handled
+    std::string fileError;         // empty, or why the append failed
+    FileErrorKind errorKind = FileErrorKind::None;
+};
+
+// Handles one arrival: un-escapes a copy with all FENDs dropped; from 10
+// bytes on, makes its hex text and RX timestamp current, decodes it when it
+// is 201 bytes long (any address, any command byte) and appends the
+// timestamp record plus the chunk exactly as received to the day's recording
+// in `recordingDir`, named after the clock's UTC date; then, in every case,
+// refreshes the counter, the scroll bound, the shown record and the chart.
+// A failed append is reported in the outcome and nothing else changes.
+ArrivalOutcome HandleArrival(Session& session, std::string_view rawChunk, const UtcClock& clock,
+                             const std::string& recordingDir);
+
+// Reads the clock, makes "<UTC now> UTC" the current RX timestamp and appends
+// its timestamp record (FEND, 0x09, the 27 characters, FEND) to `out`.
+void WriteTimestampFrame(Session& session, const UtcClock& clock, std::string& out);
+
+// The path of the recording for the UTC text `utcNow` ("yyyy-MM-dd ..."):
+// its first 10 characters + "_kelvanor.kss", inside `recordingDir`.
+std::string RecordingPathFor(const std::string& recordingDir, std::string_view utcNow);
+
+// Appends `bytes` in one write to `path`, creating the file when missing;
+// the file is closed again before returning. On failure returns false with
+// the reason in `error` and the errno value in `errorNumber`.
+bool AppendWhole(const std::string& path, std::string_view bytes, std::string& error,
+                 int& errorNumber);
+
+// The socket state texts, 0..9; "" for any other state.
+const char* WinsockStateText(int state);
+
+struct IndicatorColour {
+    std::uint8_t red, green, blue;
+    friend bool operator==(const IndicatorColour&, const IndicatorColour&) = default;
+};
+
+// The connection indicator's colour for a socket state: light grey when
+// closed, green when connected, red on error, yellow in between; nothing
+// (keep the current colour) for an unknown state.
+std::optional<IndicatorColour> WinsockStateColour(int state);
+
+}  // namespace kelvanor

@@ -1,0 +1,84 @@
+#include "app/shell/conf_ini.h"
+
+#include <cctype>
+#include <charconv>
+
+#include "acquire/file_io.h"
+
+namespace kelvanor {
+
+namespace {
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) {
+        s.remove_suffix(1);
+    }
+    return s;
+}
+
+std::string Upper(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return out;
+}
+
+}  // namespace
+
+Configuration ParseConfiguration(std::string_view text, const std::string& programDir) {
+    Configuration config;
+    config.imagePath = programDir;
+    int lineNumber = 0;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view line = text.substr(start, end - start);
+        start = end + 1;
+        ++lineNumber;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (line.empty() || line.front() == '#') continue;
+        const std::size_t eq = line.find('=');
+        if (eq == std::string_view::npos) {
+            if (!Trim(line).empty()) {
+                config.problems.push_back("conf.ini line " + std::to_string(lineNumber) +
+                                          " has no \"=\" and was ignored");
+            }
+            continue;
+        }
+        const std::string key = Upper(Trim(line.substr(0, eq)));
+        const std::string_view rawValue = Trim(line.substr(eq + 1));
+        const std::string value = Upper(rawValue);
+        if (key == "IMAGE_PATH") {
+            config.imagePath = std::string(rawValue);
+        } else if (key == "TCP_SERVER") {
+            config.server = value;
+        } else if (key == "TCP_PORT") {
+            config.portText = value;
+            std::int32_t port = 0;
+            auto res = std::from_chars(value.data(), value.data() + value.size(), port);
+            if (res.ec == std::errc() && res.ptr == value.data() + value.size()) {
+                config.port = port;
+            } else {
+                config.port.reset();
+                config.problems.push_back("TCP_PORT \"" + value + "\" is not a number");
+            }
+        } else if (key == "SCREENSHOT") {
+            config.screenshotButton = value == "YES";
+        }
+    }
+    return config;
+}
+
+Configuration ReadConfiguration(const std::string& programDir) {
+    std::string text, error;
+    const std::string path = programDir + "conf.ini";
+    if (!ReadWholeFile(path, text, error)) {
+        Configuration config = ParseConfiguration("", programDir);
+        config.problems.push_back("cannot read " + path + " (" + error + "); using the defaults");
+        return config;
+    }
+    return ParseConfiguration(text, programDir);
+}
+
+}  // namespace kelvanor

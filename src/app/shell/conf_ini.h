@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kelvanor {
+
+// The four settings of conf.ini and what reading it ran into.
+struct Configuration {
+    std::string imagePath;  // screenshot folder, ends with the folder separator
+    std::string server;     // TCP_SERVER, upper-cased; empty when absent
+    std::string portText;   // TCP_PORT as written (upper-cased)
+    std::optional<std::int32_t> port;  // TCP_PORT as a number, when it is one
+    bool screenshotButton = true;      // SCREENSHOT=YES or no SCREENSHOT line
+
+    // Problems worth telling the operator (missing file, a line without "=",
+    // a port that is not a number). Empty when all went well.
+    std::vector<std::string> problems;
+
+    // "[" server ":" port "]", the socket line before the first state.
+    std::string ServerLabel() const { return "[" + server + ":" + portText + "]"; }
+};
+
+// Parses conf.ini text. Lines starting with "#" and empty lines are skipped;
+// every other line is upper-cased whole and split at its first "=" into a
+// trimmed key and value; the last occurrence of a key wins and unknown keys
+// are ignored. IMAGE_PATH keeps the letter case it was written in, since
+// folder names are case-sensitive here. `programDir` (with a trailing
+// separator) is the default image folder.
+Configuration ParseConfiguration(std::string_view text, const std::string& programDir);
+
+// Reads `programDir` + "conf.ini"; a missing or unreadable file gives the
+// defaults with a problem noted.
+Configuration ReadConfiguration(const std::string& programDir);
+
+}  // namespace kelvanor

@@ -1,0 +1,111 @@
+#include "window/channel_pages.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QTabWidget>
+
+#include "channels/channel_table.h"
+#include "channels/presentation.h"
+#include "window/twips.h"
+
+namespace kelvanor {
+
+namespace {
+
+const char* kButtonStyle = "background-color: rgb(240, 240, 240);";
+const char* kValueWhite = "QLineEdit { background: white; padding: 0px; border: 1px solid gray; }";
+const char* kValueHighlight =
+    "QLineEdit { background: rgb(255, 255, 192); padding: 0px; border: 1px solid gray; }";
+
+}  // namespace
+
+ChannelPages::ChannelPages(QWidget* window, QWidget* hiddenParent) : QObject(window) {
+    m_tabs = new QTabWidget(window);
+    m_tabs->setObjectName("SSTab1");
+    m_tabs->setGeometry(TwipRect(120, 480, 10455, 5415));
+    QWidget* pages[3];
+    for (int p = 0; p < 3; ++p) {
+        pages[p] = new QWidget;
+        m_tabs->addTab(pages[p], QString::fromUtf8(kPageCaptions[p].data(),
+                                                   static_cast<int>(kPageCaptions[p].size())));
+    }
+    m_tabs->setCurrentIndex(0);
+    // Positions count from the tab control's top-left corner, headers
+    // included; the pages begin below the headers.
+    const int headerHeight = m_tabs->tabBar()->sizeHint().height() + 2;
+
+    for (const ChannelInfo& info : ChannelTable()) {
+        const int c = info.number;
+        const ChannelGeometry g = GeometryOf(c);
+        QWidget* parent = g.onTabPage ? pages[info.page - 1] : hiddenParent;
+        const int dy = g.onTabPage ? -headerHeight : 0;
+
+        auto* name = new QRadioButton("Option1", parent);
+        name->setObjectName(QString("Option1_%1").arg(c));
+        name->setAutoExclusive(false);
+        name->setGeometry(Px(g.nameLeft), Px(g.top) + dy, Px(kNameButtonWidth), Px(kNameButtonHeight));
+        name->setStyleSheet(kButtonStyle);
+        connect(name, &QRadioButton::clicked, this, [this, c] { emit NameClicked(c); });
+
+        auto* value = new QLineEdit(parent);
+        value->setObjectName(QString("Text1_%1").arg(c));
+        value->setGeometry(Px(g.valueLeft), Px(g.top) + dy, Px(kValueBoxWidth), Px(kValueBoxHeight));
+        value->setStyleSheet(kValueWhite);
+        connect(value, &QLineEdit::textEdited, this,
+                [this, c](const QString& text) { emit ValueEdited(c, text); });
+
+        auto* unit = new QLabel(parent);
+        unit->setObjectName(QString("Label1_%1").arg(c));
+        unit->setGeometry(Px(g.unitLeft), Px(g.top) + dy, Px(kUnitLabelWidth), Px(kUnitLabelHeight));
+        unit->setStyleSheet(kButtonStyle);
+
+        m_name[static_cast<std::size_t>(c)] = name;
+        m_value[static_cast<std::size_t>(c)] = value;
+        m_unit[static_cast<std::size_t>(c)] = unit;
+    }
+
+    m_log = new QPlainTextEdit(pages[2]);
+    m_log->setObjectName("Text5");
+    m_log->setReadOnly(true);
+    m_log->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_log->setGeometry(Px(120), Px(480) - headerHeight, Px(10215), Px(4815));
+}
+
+void ChannelPages::ShowLabels(const ChannelLabels& labels) {
+    for (int c = 0; c < kChannelCount; ++c) {
+        const auto i = static_cast<std::size_t>(c);
+        const QString name = QString::fromLatin1(labels.name[i]);
+        if (m_name[i]->text() != name) m_name[i]->setText(name);
+        const QString unit = QString::fromLatin1(labels.unit[i]);
+        if (m_unit[i]->text() != unit) m_unit[i]->setText(unit);
+    }
+}
+
+void ChannelPages::ShowValues(const RecordDisplay& display) {
+    for (int c = 0; c < kChannelCount; ++c) {
+        const auto i = static_cast<std::size_t>(c);
+        const QString text = QString::fromLatin1(display.value[i]);
+        if (m_value[i]->text() != text) {
+            m_value[i]->setText(text);
+            m_value[i]->setCursorPosition(0);
+        }
+    }
+}
+
+void ChannelPages::ShowHighlight(int channel) {
+    if (channel == m_highlighted) return;
+    for (int c = 0; c < kChannelCount; ++c) {
+        const auto i = static_cast<std::size_t>(c);
+        const bool on = c == channel;
+        if (on || c == m_highlighted || m_highlighted == -2) {
+            m_value[i]->setStyleSheet(on ? kValueHighlight : kValueWhite);
+        }
+        m_name[i]->setChecked(on);
+    }
+    m_highlighted = channel;
+}
+
+}  // namespace kelvanor

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QWidget>
+#include <array>
+
+#include "decode/record_store.h"
+
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QRadioButton;
+class QTabWidget;
+
+namespace kelvanor {
+
+struct ChannelLabels;
+struct RecordDisplay;
+
+// The tab control with the two channel pages and the "debug" page, and the
+// three controls of every channel: name button, value box and unit label.
+// Channel 52's controls sit on `hiddenParent`, beyond the visible area.
+class ChannelPages : public QObject {
+    Q_OBJECT
+public:
+    ChannelPages(QWidget* window, QWidget* hiddenParent);
+
+    QTabWidget* tabs() const { return m_tabs; }
+    QPlainTextEdit* log() const { return m_log; }
+    QRadioButton* nameButton(int c) const { return m_name[static_cast<std::size_t>(c)]; }
+    QLineEdit* valueBox(int c) const { return m_value[static_cast<std::size_t>(c)]; }
+    QLabel* unitLabel(int c) const { return m_unit[static_cast<std::size_t>(c)]; }
+
+    // Mirrors the captions, the value texts and the highlight.
+    void ShowLabels(const ChannelLabels& labels);
+    void ShowValues(const RecordDisplay& display);
+    void ShowHighlight(int channel);
+
+signals:
+    void NameClicked(int channel);
+    void ValueEdited(int channel, const QString& text);
+
+private:
+    QTabWidget* m_tabs;
+    QPlainTextEdit* m_log;
+    std::array<QRadioButton*, kChannelCount> m_name{};
+    std::array<QLineEdit*, kChannelCount> m_value{};
+    std::array<QLabel*, kChannelCount> m_unit{};
+    int m_highlighted = -2;
+};
+
+}  // namespace kelvanor

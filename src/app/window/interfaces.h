@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace kelvanor {
+
+// The open-file dialog, behind an interface so tests choose files directly.
+class FileChooser {
+public:
+    virtual ~FileChooser() = default;
+    // Returns false when the dialog was cancelled; else the chosen paths.
+    virtual bool Choose(const QString& filter, QStringList& paths) = 0;
+};
+
+// Message boxes, behind an interface so tests see what would be shown.
+class MessageSink {
+public:
+    virtual ~MessageSink() = default;
+    virtual void Information(const QString& title, const QString& text) = 0;
+};
+
+// The Shift key and the right mouse button, read as "held now" and
+// "pressed since the last query" (the 0x8001 state).
+class KeyStateSource {
+public:
+    virtual ~KeyStateSource() = default;
+    // The state of Shift, then of the right button, each query clearing its
+    // "pressed since" mark: 0x8000 held, 0x0001 pressed since last asked.
+    virtual int QueryShift() = 0;
+    virtual int QueryRightButton() = 0;
+};
+
+}  // namespace kelvanor

@@ -1,0 +1,417 @@
+#include "window/main_window.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QTimer>
+
+#include "acquire/live_arrival.h"
+#include "app/shell/screenshot_name.h"
+#include "browse/browser.h"
+#include "chart/channel_chart.h"
+#include "chart_view/chart_view.h"
+#include "export/csv_export.h"
+#include "export/tlm_export.h"
+#include "session/session.h"
+#include "window/channel_pages.h"
+#include "window/info_window.h"
+#include "window/live_socket.h"
+#include "window/twips.h"
+
+namespace kelvanor {
+
+namespace {
+
+QString Latin1(const std::string& s) {
+    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+std::string Local(const QString& s) { return s.toLocal8Bit().toStdString(); }
+
+constexpr const char* kKissFilter = "KISS Files (*.kss);;All Files (*)";
+constexpr const char* kLogFilter = "Log Files (*.csv);;All Files (*)";
+
+}  // namespace
+
+QString WindowTitle() {
+    return "KELVANOR Telemetry Decoder (KELVANOR ground-station decoder developers)";
+}
+
+int SelectionTextLength(const QStringList& paths) {
+    if (paths.size() == 1) return static_cast<int>(paths.front().size());
+    int length = static_cast<int>(QFileInfo(paths.front()).absolutePath().size()) + 1;
+    for (const QString& p : paths) length += static_cast<int>(QFileInfo(p).fileName().size()) + 1;
+    return length;
+}
+
+// Lets the window breathe during long imports.
+class MainWindow::Hooks final : public ImportHooks {
+public:
+    void ProcessPendingEvents() override { QCoreApplication::processEvents(); }
+    void SetBusy(bool busy) override {
+        if (busy && !m_busy) QApplication::setOverrideCursor(Qt::WaitCursor);
+        if (!busy && m_busy) QApplication::restoreOverrideCursor();
+        m_busy = busy;
+    }
+
+private:
+    bool m_busy = false;
+};
+
+// The core's information messages as message boxes.
+class MainWindow::Reporter final : public MessageReporter {
+public:
+    explicit Reporter(MessageSink& sink) : m_sink(sink) {}
+    void Information(std::string_view text) override {
+        m_sink.Information("KELVANOR", QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+    }
+
+private:
+    MessageSink& m_sink;
+};
+
+MainWindow::MainWindow(Session& session, FileChooser& files, MessageSink& messages,
+                       KeyStateSource& keys, std::string programDir)
+    : m_session(session),
+      m_files(files),
+      m_messages(messages),
+      m_keys(keys),
+      m_programDir(std::move(programDir)),
+      m_hooks(std::make_unique<Hooks>()),
+      m_reporter(std::make_unique<Reporter>(messages)) {
+    m_recordingDir = m_programDir;
+    setObjectName("Form1");
+    setWindowTitle(WindowTitle());
+    m_session.frameBytes.SetReporter(m_reporter.get());
+    auto* client = new QWidget;
+    client->setObjectName("client");
+    client->setFixedSize(Px(10665), Px(12015));
+    setCentralWidget(client);
+    BuildMenus();
+    BuildControls(client);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+MainWindow::~MainWindow() {
+    m_session.frameBytes.SetReporter(nullptr);
+    if (m_info) delete m_info;
+}
+
+void MainWindow::BuildMenus() {
+    QMenu* file = menuBar()->addMenu("File");
+    file->setObjectName("MnuFile");
+    file->addAction("Open KISS File", this, &MainWindow::MnuOpenKISSFile_Click)->setObjectName("MnuOpenKISSFile");
+    file->addAction("Open SatNOGS CSV", this, &MainWindow::MnuOpenServerLog_Click)->setObjectName("MnuOpenServerLog");
+    file->addAction("Exit", qApp, &QCoreApplication::quit)->setObjectName("MenuFileExit");
+    QMenu* tlm = menuBar()->addMenu("TLM File");
+    tlm->setObjectName("MnuSettings");
+    tlm->addAction("Write CSV File", this, &MainWindow::WriteCSVFile_Click)->setObjectName("WriteCSVFile");
+    tlm->addAction("Write TLM File", this, &MainWindow::WriteTLMFile_Click)->setObjectName("WriteTLMFile");
+    QAction* info = menuBar()->addAction("Info", this, &MainWindow::MnuInfo_Click);
+    info->setObjectName("MnuInfo");
+}
+
+void MainWindow::BuildControls(QWidget* client) {
+    m_check5 = new QCheckBox("TCP client", client);
+    m_check5->setObjectName("Check5");
+    m_check5->setGeometry(TwipRect(120, 120, 1215, 255));
+    m_shape10 = new QFrame(client);
+    m_shape10->setObjectName("Shape10");
+    m_shape10->setGeometry(TwipRect(1560, 180, 255, 135));
+    m_shape10->setStyleSheet("background-color: rgb(192, 192, 192); border: 1px solid black;");
+    m_label2 = new QLabel(client);
+    m_label2->setObjectName("Label2");
+    m_label2->setGeometry(TwipRect(1920, 120, 4215, 255));
+    m_label2->setStyleSheet("color: gray;");
+    connect(m_check5, &QCheckBox::clicked, this, &MainWindow::Check5_Click);
+    m_live = new LiveSocket(this);
+    connect(m_live, &LiveSocket::Arrival, this, &MainWindow::HandleArrival);
+    connect(m_live, &LiveSocket::Failed, this, [this](const QString& reason) {
+        m_session.statusText = "TCP client: " + reason.toStdString();
+        SyncFromSession();
+        Timer1_Timer();
+    });
+
+    // Channel 52 sits beyond the client area's right edge.
+    m_pages = new ChannelPages(client, client);
+    connect(m_pages, &ChannelPages::NameClicked, this, &MainWindow::Option1_Click);
+    connect(m_pages, &ChannelPages::ValueEdited, this, [this](int c, const QString& text) {
+        m_session.display.value[static_cast<std::size_t>(c)] = text.toLatin1().toStdString();
+    });
+
+    m_label3 = new QLabel(client);
+    m_label3->setObjectName("Label3");
+    m_label3->setGeometry(TwipRect(2040, 6000, 4455, 255));
+    m_label4 = new QLabel(client);
+    m_label4->setObjectName("Label4");
+    m_label4->setGeometry(TwipRect(6600, 6000, 3975, 255));
+    QFont bold = m_label4->font();
+    bold.setBold(true);
+    m_label4->setFont(bold);
+
+    m_frame = new QGroupBox(kChartFrameCaption, client);
+    m_frame->setObjectName("Frame1");
+    m_frame->setGeometry(TwipRect(120, 6480, 10455, 4935));
+    m_chart = new ChartView(m_frame);
+    m_chart->setGeometry(TwipRect(120, 240, 10215, 4575));
+    m_chart->SetModel(&m_session.chart);
+    m_check1 = new QCheckBox("B", m_frame);
+    m_check1->setObjectName("Check1");
+    m_check1->setGeometry(TwipRect(9720, 4440, 375, 255));
+    m_check1->setChecked(true);
+    m_check1->setStyleSheet("QCheckBox { spacing: 1px; }");
+    m_check1->raise();
+    connect(m_check1, &QCheckBox::clicked, this, &MainWindow::Check1_Click);
+
+    m_command1 = new QPushButton("S", client);
+    m_command1->setObjectName("Command1");
+    m_command1->setGeometry(TwipRect(120, 11520, 495, 315));
+    connect(m_command1, &QPushButton::clicked, this, &MainWindow::Command1_Click);
+    m_text4 = new QLineEdit(client);
+    m_text4->setObjectName("Text4");
+    m_text4->setGeometry(TwipRect(720, 11520, 7335, 285));
+    m_text4->setReadOnly(true);
+    m_text2 = new QLineEdit(client);
+    m_text2->setObjectName("Text2");
+    m_text2->setGeometry(TwipRect(8160, 11520, 975, 285));
+    m_text2->setReadOnly(true);
+    m_scroll = new QScrollBar(Qt::Horizontal, client);
+    m_scroll->setObjectName("HScroll1");
+    m_scroll->setGeometry(TwipRect(9240, 11520, 1335, 375));
+    m_scroll->setRange(ScrollState::kMinimum, m_session.scroll.Maximum());
+    m_scroll->setSingleStep(1);
+    m_scroll->setPageStep(10);
+    connect(m_scroll, &QScrollBar::valueChanged, this, [this](int value) {
+        m_session.scroll.SetValue(value);
+        HScroll1_Change();
+    });
+
+    m_timer1 = new QTimer(this);
+    m_timer1->setObjectName("Timer1");
+    m_timer1->setInterval(1000);
+    connect(m_timer1, &QTimer::timeout, this, &MainWindow::Timer1_Timer);
+}
+
+QString MainWindow::Winsock_State() {
+    const int state = m_live->State();
+    if (auto colour = WinsockStateColour(state)) {
+        m_shape10->setStyleSheet(QString("background-color: rgb(%1, %2, %3); border: 1px solid black;")
+                                     .arg(colour->red)
+                                     .arg(colour->green)
+                                     .arg(colour->blue));
+    }
+    return WinsockStateText(state);
+}
+
+void MainWindow::Timer1_Timer() { m_label2->setText(Winsock_State()); }
+
+void MainWindow::Check5_Click() {
+    if (m_check5->isChecked()) {
+        m_live->Open(QString::fromStdString(m_config.server), m_config.port.value_or(0));
+        m_timer1->start();
+    } else {
+        m_live->Close();
+        m_label2->setText(Winsock_State());
+        m_timer1->stop();
+    }
+}
+
+void MainWindow::HandleArrival(const QByteArray& chunk) {
+    const ArrivalOutcome outcome =
+        kelvanor::HandleArrival(m_session, std::string_view(chunk.constData(), chunk.size()),
+                                *m_clock, m_recordingDir);
+    SyncFromSession();
+    if (const char* message = FileErrorMessage(outcome.errorKind)) {
+        m_messages.Information("KELVANOR", message);
+    }
+}
+
+void MainWindow::Form_Load() {
+    InitChannelLabels(m_session.labels);
+    m_config = ReadConfiguration(m_programDir);
+    if (!m_config.server.empty() || !m_config.portText.empty()) {
+        m_label2->setText(QString::fromLatin1(m_config.ServerLabel()));
+    }
+    m_command1->setVisible(m_config.screenshotButton);
+    if (!m_config.problems.empty()) {
+        std::string text;
+        for (const std::string& p : m_config.problems) text += (text.empty() ? "" : "; ") + p;
+        m_session.statusText = text;
+    }
+    m_timer1->start();
+    SyncFromSession();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    event->accept();
+    QCoreApplication::quit();
+}
+
+void MainWindow::RunImport(ImportKind kind, QStringList& selection, const QString& filter) {
+    if (m_importing) return;
+    ResetBeforeImport(m_session);
+    m_logShown = 0;
+    m_pages->log()->clear();
+    SyncFromSession();
+    QStringList chosen;
+    if (m_files.Choose(filter, chosen)) {
+        if (SelectionTextLength(chosen) > 2048) {
+            m_messages.Information("KELVANOR", QString::fromUtf8(kTooManyFiles));
+            return;
+        }
+        selection = chosen;
+    }
+    ImportSelection(kind, selection);  // a cancel imports the previous selection again
+}
+
+void MainWindow::ImportSelection(ImportKind kind, const QStringList& selection) {
+    m_importing = true;
+    for (const QString& path : selection) {
+        ImportFiles(m_session, {Local(path)}, kind, *m_hooks, /*normaliseOnDisk=*/true);
+        SyncFromSession();
+    }
+    m_hooks->SetBusy(false);
+    m_importing = false;
+}
+
+void MainWindow::MnuOpenKISSFile_Click() {
+    RunImport(ImportKind::KissRecording, m_kissSelection, kKissFilter);
+}
+
+void MainWindow::MnuOpenServerLog_Click() {
+    RunImport(ImportKind::SatnogsLog, m_satnogsSelection, kLogFilter);
+}
+
+void MainWindow::OpenFiles(const QStringList& paths) {
+    if (m_importing || paths.isEmpty()) return;
+    ResetBeforeImport(m_session);
+    m_logShown = 0;
+    m_pages->log()->clear();
+    for (const QString& path : paths) {
+        const ImportKind kind = KindOfPath(Local(path));
+        (kind == ImportKind::KissRecording ? m_kissSelection : m_satnogsSelection) = QStringList{path};
+        ImportSelection(kind, {path});
+    }
+}
+
+void MainWindow::WriteCSVFile_Click() {
+    std::string path, error;
+    if (!kelvanor::WriteCSVFile_Click(m_session, path, error)) {
+        m_messages.Information("Error", Latin1("Cannot write " + path + ": " + error));
+    }
+    SyncFromSession();
+}
+
+void MainWindow::WriteTLMFile_Click() {
+    std::string path, error;
+    if (!kelvanor::WriteTLMFile_Click(m_session, path, error)) {
+        m_messages.Information("Error", Latin1("Cannot write " + path + ": " + error));
+    }
+    SyncFromSession();
+}
+
+void MainWindow::MnuInfo_Click() {
+    if (!m_info) m_info = new InfoWindow;
+    m_info->show();
+    m_info->raise();
+    m_info->activateWindow();
+}
+
+void MainWindow::Option1_Click(int channel) {
+    // Shift or the right button pressed anew since the last click keeps the chart.
+    const int shift = m_keys.QueryShift();
+    const int right = m_keys.QueryRightButton();
+    const bool keepChart = shift == 0x8001 || right == 0x8001;
+    kelvanor::Option1_Click(m_session, channel, keepChart);
+    SyncFromSession();
+}
+
+void MainWindow::Check1_Click() {
+    kelvanor::Check1_Click(m_session, m_check1->isChecked());
+    SyncFromSession();
+}
+
+void MainWindow::HScroll1_Change() {
+    kelvanor::HScroll1_Change(m_session);
+    SyncFromSession();
+}
+
+QString MainWindow::ConverterProgram() const {
+    if (!m_converter.isNull()) return m_converter;
+    const QString beside = QDir(QCoreApplication::applicationDirPath()).filePath("nconvert");
+    if (QFileInfo(beside).isExecutable()) return beside;
+    return QStandardPaths::findExecutable("nconvert");
+}
+
+void MainWindow::Command1_Click() {
+    m_check1->hide();
+    m_command1->hide();
+    QCoreApplication::processEvents();
+    const QImage picture = centralWidget()->grab().toImage();
+    const std::string name = ScreenshotFileName(m_config.imagePath, m_session.currentFileName);
+    const bool saved = picture.save(QString::fromLocal8Bit(name.c_str()), "BMP");
+    m_check1->show();
+    m_command1->setVisible(m_config.screenshotButton);
+    if (!saved) {
+        m_messages.Information("Error", QString::fromLocal8Bit(("Cannot save " + name).c_str()));
+        return;
+    }
+    m_session.statusText = name + " saved";
+    SyncFromSession();
+
+    const QString program = ConverterProgram();
+    QStringList arguments = QString::fromLocal8Bit((kConverterOptions + name).c_str())
+                                .split(' ', Qt::SkipEmptyParts);
+    if (program.isEmpty() || !QProcess::startDetached(program, arguments)) {
+        m_messages.Information("Error", "nconvert.exe not found");
+        return;
+    }
+    m_session.statusText = ConvertedImageName(name) + " converted and saved";
+    SyncFromSession();
+}
+
+void MainWindow::SyncFromSession() {
+    m_pages->ShowLabels(m_session.labels);
+    m_pages->ShowValues(m_session.display);
+    m_pages->ShowHighlight(m_session.highlightedChannel);
+    m_label3->setText(Latin1(m_session.display.obcCaption));
+    m_label4->setText(Latin1(m_session.display.rxCaption));
+    m_text2->setText(Latin1(m_session.counterText));
+    m_text4->setText(Latin1(m_session.statusText));
+    m_frame->setTitle(Latin1(m_session.chartCaption));
+    {
+        const QSignalBlocker block(m_scroll);
+        m_scroll->setRange(ScrollState::kMinimum,
+                           std::max<int>(ScrollState::kMinimum, m_session.scroll.Maximum()));
+        m_scroll->setValue(m_session.scroll.Value());
+    }
+    const std::string& log = m_session.frameLog;
+    if (log.size() < m_logShown) {
+        m_pages->log()->clear();
+        m_logShown = 0;
+    }
+    if (log.size() > m_logShown) {
+        QString added = Latin1(log.substr(m_logShown));
+        added.remove('\r');
+        if (added.endsWith('\n')) added.chop(1);
+        m_pages->log()->appendPlainText(added);
+        m_logShown = log.size();
+    }
+    m_chart->ModelChanged();
+}
+
+}  // namespace kelvanor

@@ -1,0 +1,142 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QStringList>
+#include <memory>
+#include <string>
+
+#include "acquire/import_sequence.h"
+#include "acquire/utc_clock.h"
+#include "app/shell/conf_ini.h"
+#include "decode/reporter.h"
+#include "window/info_window.h"
+#include "window/interfaces.h"
+
+class QCheckBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QScrollBar;
+class QTimer;
+
+namespace kelvanor {
+
+struct Session;
+class ChannelPages;
+class ChartView;
+class InfoWindow;
+class LiveSocket;
+
+// The main window. It holds no telemetry state of its own: every command
+// runs on the session's core objects and the window then mirrors the texts
+// they hold (SyncFromSession).
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    MainWindow(Session& session, FileChooser& files, MessageSink& messages, KeyStateSource& keys,
+               std::string programDir);
+    ~MainWindow() override;
+
+    // Start-up: names and units on the pages, then conf.ini.
+    void Form_Load();
+    const Configuration& configuration() const { return m_config; }
+
+    // Menu commands and controls.
+    void MnuOpenKISSFile_Click();
+    void MnuOpenServerLog_Click();
+    void WriteCSVFile_Click();
+    void WriteTLMFile_Click();
+    void MnuInfo_Click();
+    void Command1_Click();
+    void Option1_Click(int channel);
+    void Check1_Click();
+    void HScroll1_Change();
+
+    // Live reception: the "TCP client" box, the one-second state timer, the
+    // state text (which also colours the indicator) and one arrival.
+    void Check5_Click();
+    void Timer1_Timer();
+    QString Winsock_State();
+    void HandleArrival(const QByteArray& chunk);
+    // The clock arrivals are stamped with; tests put in their own.
+    void SetClock(const UtcClock* clock) { m_clock = clock ? clock : &m_systemClock; }
+    // Where the daily recordings go (the program's folder by default).
+    void SetRecordingDir(const std::string& dir) { m_recordingDir = dir; }
+
+    // Imports files as the import commands do, without the dialog (the
+    // program's --open): ".kss" as recordings, others as SatNOGS logs.
+    void OpenFiles(const QStringList& paths);
+
+    // The converter the screenshot starts; empty: beside the program, then PATH.
+    void SetConverterProgram(const QString& path) { m_converter = path; }
+    QString ConverterProgram() const;
+
+    // Mirrors the session's texts, chart and scroll bar onto the widgets.
+    void SyncFromSession();
+
+    ChannelPages* pages() const { return m_pages; }
+    InfoWindow* info() const { return m_info; }
+    Session& session() { return m_session; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    class Hooks;
+    class Reporter;
+
+    void BuildMenus();
+    void BuildControls(QWidget* client);
+    void RunImport(ImportKind kind, QStringList& selection, const QString& filter);
+    void ImportSelection(ImportKind kind, const QStringList& selection);
+
+    Session& m_session;
+    FileChooser& m_files;
+    MessageSink& m_messages;
+    KeyStateSource& m_keys;
+    std::string m_programDir;
+    Configuration m_config;
+    std::unique_ptr<Hooks> m_hooks;
+    std::unique_ptr<Reporter> m_reporter;
+
+    QStringList m_kissSelection;     // the last selection of "Open KISS File"
+    QStringList m_satnogsSelection;  // the last selection of "Open SatNOGS CSV"
+    bool m_importing = false;
+    std::size_t m_logShown = 0;
+    QString m_converter;
+    SystemUtcClock m_systemClock;
+    const UtcClock* m_clock = &m_systemClock;
+    std::string m_recordingDir;
+    LiveSocket* m_live = nullptr;
+
+    ChannelPages* m_pages = nullptr;
+    ChartView* m_chart = nullptr;
+    QGroupBox* m_frame = nullptr;
+    QCheckBox* m_check1 = nullptr;
+    QCheckBox* m_check5 = nullptr;
+    QFrame* m_shape10 = nullptr;
+    QLabel* m_label2 = nullptr;
+    QLabel* m_label3 = nullptr;
+    QLabel* m_label4 = nullptr;
+    QPushButton* m_command1 = nullptr;
+    QLineEdit* m_text2 = nullptr;
+    QLineEdit* m_text4 = nullptr;
+    QScrollBar* m_scroll = nullptr;
+    QTimer* m_timer1 = nullptr;
+    QPointer<InfoWindow> m_info;
+};
+
+// "KELVANOR Telemetry Decoder (...)"
+QString WindowTitle();
+
+// The length of the name text the dialog would hand back for `paths`
+// (one path, or the folder and each name separated by NUL characters),
+// which must fit 2048 characters.
+int SelectionTextLength(const QStringList& paths);
+
+inline constexpr const char* kTooManyFiles = "Es wurden zu viele Dateien ausgewählt!";
+
+}  // namespace kelvanor

@@ -1,0 +1,84 @@
+#include <gtest/gtest.h>
+
+#include "app/shell/conf_ini.h"
+#include "app/shell/screenshot_name.h"
+#include "support/temp_dir.h"
+
+namespace kelvanor {
+namespace {
+
+TEST(ConfIniTest, ParsingRules) {
+    struct Case {
+        const char* name;
+        const char* text;
+        const char* server;
+        const char* portText;
+        bool screenshot;
+        const char* imagePath;
+    } cases[] = {
+        {"lower-case key, blanks, value upper-cased", "tcp_server = localhost\r\n", "LOCALHOST", "",
+         true, "/prog/"},
+        {"screenshot yes", "SCREENSHOT=yes\r\n", "", "", true, "/prog/"},
+        {"screenshot NO", "SCREENSHOT=NO\r\n", "", "", false, "/prog/"},
+        {"screenshot empty", "SCREENSHOT=\r\n", "", "", false, "/prog/"},
+        {"image path keeps its case", "Image_Path = /Data/Shots/\r\n", "", "", true, "/Data/Shots/"},
+        {"value keeps later =", "TCP_SERVER=a=b\r\n", "A=B", "", true, "/prog/"},
+        {"comment", "#TCP_PORT=9\r\n", "", "", true, "/prog/"},
+        {"blank before # is no comment", " #TCP_PORT=9\r\n", "", "", true, "/prog/"},
+        {"last occurrence wins", "TCP_SERVER=a\nTCP_SERVER=b\n", "B", "", true, "/prog/"},
+        {"unknown keys ignored", "COLOUR=RED\r\nTCP_PORT=8001", "", "8001", true, "/prog/"},
+    };
+    for (const Case& c : cases) {
+        Configuration config = ParseConfiguration(c.text, "/prog/");
+        EXPECT_EQ(config.server, c.server) << c.name;
+        EXPECT_EQ(config.portText, c.portText) << c.name;
+        EXPECT_EQ(config.screenshotButton, c.screenshot) << c.name;
+        EXPECT_EQ(config.imagePath, c.imagePath) << c.name;
+        EXPECT_TRUE(config.problems.empty()) << c.name;
+    }
+    Configuration both = ParseConfiguration("TCP_SERVER=host\r\nTCP_PORT= 8001 \r\n", "/p/");
+    EXPECT_EQ(both.ServerLabel(), "[HOST:8001]");
+    EXPECT_EQ(both.port, 8001);
+}
+
+TEST(ConfIniTest, BadLinesAndPortsAreReportedNotFatal) {
+    Configuration config = ParseConfiguration("garbage line\r\nTCP_PORT=eighty\r\n", "/p/");
+    EXPECT_EQ(config.problems.size(), 2u);
+    EXPECT_FALSE(config.port.has_value());
+    EXPECT_EQ(config.portText, "EIGHTY");
+    Configuration missing = ReadConfiguration("/nonexistent-folder/");
+    EXPECT_EQ(missing.problems.size(), 1u);
+    EXPECT_EQ(missing.imagePath, "/nonexistent-folder/");
+    EXPECT_TRUE(missing.screenshotButton);
+}
+
+TEST(ScreenshotNameTest, NameRule) {
+    testing::TempDir dir;
+    const std::string shots = dir.File("shots") + "/";
+    struct Case {
+        std::string current, expected;
+    } cases[] = {
+        {"/logs/pass1.txt", shots + "pass1.bmp"},
+        {"/logs/pass1.kss", shots + "pass1.kss"},
+        {"", shots + "kelvanor.bmp"},
+        {"lumo4.tlm", shots + "lumo4.tlm"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ScreenshotFileName(shots, c.current), c.expected) << c.current;
+    EXPECT_EQ(ScreenshotFileName("/txtfiles/", "/a/b.kss"), "/bmpfiles/b.kss");
+    EXPECT_EQ(ConvertedImageName(shots + "pass1.kss"), shots + "pass1.png");
+    EXPECT_EQ(ConvertedImageName(shots + "pass1.bmp"), shots + "pass1.bmp");
+}
+
+TEST(ScreenshotNameTest, NeverTheDataFileItself) {
+    testing::TempDir dir;
+    const std::string data = dir.File("pass1.kss");
+    testing::WriteFile(data, "data");
+    const std::string folder = dir.path().string() + "/";
+    EXPECT_EQ(ScreenshotFileName(folder, data), dir.File("pass1.bmp"));
+    const std::string bmpData = dir.File("old.bmp");
+    testing::WriteFile(bmpData, "data");
+    EXPECT_EQ(ScreenshotFileName(folder, bmpData), dir.File("old-screenshot.bmp"));
+}
+
+}  // namespace
+}  // namespace kelvanor

@@ -1,0 +1,446 @@
+// The main window under the offscreen platform: start-up, arrangement,
+// imports through the dialog interface, browsing, the chart commands, the
+// exports, the screenshot and the Info window.
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+#include "acquire/kiss_framing.h"
+#include "acquire/utc_clock.h"
+#include "decode/beacon_encoder.h"
+#include "chart_view/chart_view.h"
+#include "sample_pass.h"
+#include "session/session.h"
+#include "window/channel_pages.h"
+#include "window/info_window.h"
+#include "window/main_window.h"
+
+using namespace kelvanor;
+
+namespace {
+
+class FakeChooser : public FileChooser {
+public:
+    bool Choose(const QString& filter, QStringList& paths) override {
+        lastFilter = filter;
+        if (cancel) return false;
+        paths = next;
+        return true;
+    }
+    QStringList next;
+    bool cancel = false;
+    QString lastFilter;
+};
+
+class FakeMessages : public MessageSink {
+public:
+    void Information(const QString& title, const QString& text) override {
+        shown << title + ": " + text;
+    }
+    QStringList shown;
+};
+
+class FakeKeys : public KeyStateSource {
+public:
+    int QueryShift() override { return std::exchange(shift, shift & 0x8000); }
+    int QueryRightButton() override { return std::exchange(right, right & 0x8000); }
+    int shift = 0, right = 0;
+};
+
+void WriteBytes(const QString& path, const std::string& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes.data(), static_cast<qint64>(bytes.size()));
+}
+
+QByteArray ReadBytes(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    return f.readAll();
+}
+
+class FixedClock : public UtcClock {
+public:
+    std::chrono::system_clock::time_point Now() const override { return now; }
+    std::chrono::system_clock::time_point now =
+        std::chrono::sys_days{std::chrono::year{2021} / 2 / 4} + std::chrono::hours{12};
+};
+
+std::string Beacon(int packet) {
+    BeaconEncoder b;
+    b.SetRaw(0, packet);
+    b.SetTaiSeconds(660000037.5);
+    b.SetBatteryMillivolts(8000);
+    for (int ch : {47, 48, 49, 50, 51, 53, 54}) b.SetRaw(ch, 2048);
+    b.SetByte(120, 0xC0);  // escaped on the wire
+    return b.Frame();
+}
+
+}  // namespace
+
+class WindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<Session> session;
+    std::unique_ptr<MainWindow> window;
+    FakeChooser chooser;
+    FakeMessages messages;
+    FakeKeys keys;
+    std::unique_ptr<QTemporaryDir> dir;
+    QString sample;
+
+    void Start(const QByteArray& confIni, bool writeConf = true) {
+        window.reset();
+        session = std::make_unique<Session>();
+        if (writeConf) {
+            QFile f(dir->filePath("conf.ini"));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(confIni);
+        } else {
+            QFile::remove(dir->filePath("conf.ini"));
+        }
+        window = std::make_unique<MainWindow>(*session, chooser, messages, keys,
+                                              QDir(dir->path()).path().toStdString() + "/");
+        window->Form_Load();
+        window->show();
+    }
+    template <typename T>
+    T* Find(const QString& name) {
+        return window->findChild<T*>(name);
+    }
+    QString Value(int c) { return Find<QLineEdit>(QString("Text1_%1").arg(c))->text(); }
+    void ImportSample() {
+        chooser.cancel = false;
+        chooser.next = {sample};
+        window->MnuOpenKISSFile_Click();
+    }
+
+private slots:
+    void init() {
+        dir = std::make_unique<QTemporaryDir>();
+        sample = dir->filePath("2020-11-29_kelvanor.kss");
+        WriteBytes(sample, samples::SimulatedRecording());
+        messages.shown.clear();
+        keys = FakeKeys{};
+        chooser.cancel = false;
+        chooser.next.clear();
+        Start("TCP_SERVER = localhost\r\nTCP_PORT=8001\r\n");
+    }
+    void cleanup() { window.reset(); }
+
+    void startUpReadsConfIni() {
+        QCOMPARE(window->windowTitle().left(27), QString("KELVANOR Telemetry Decoder "));
+        QCOMPARE(Find<QLabel>("Label2")->text(), QString("[LOCALHOST:8001]"));
+        QVERIFY(Find<QPushButton>("Command1")->isVisible());
+        QVERIFY(Find<QCheckBox>("Check1")->isChecked());
+        QVERIFY(!Find<QCheckBox>("Check5")->isChecked());
+        QCOMPARE(Find<QTabWidget>("SSTab1")->currentIndex(), 0);
+        QCOMPARE(Find<QRadioButton>("Option1_0")->text(), QString("Beacon Packet"));
+        QCOMPARE(Find<QLabel>("Label1_52")->text(), QString("C"));
+        QCOMPARE(Find<QLabel>("Label1_5")->text(), QString());
+
+        Start("SCREENSHOT=no\r\n");
+        QVERIFY(!Find<QPushButton>("Command1")->isVisible());
+        Start("", /*writeConf=*/false);
+        QVERIFY(Find<QLineEdit>("Text4")->text().contains("conf.ini"));
+        QVERIFY(Find<QPushButton>("Command1")->isVisible());
+        Start("TCP_PORT=abc\r\nno equals sign\r\n");
+        QVERIFY(Find<QLineEdit>("Text4")->text().contains("TCP_PORT"));
+    }
+
+    void arrangementHas59And58ChannelsAndHides52() {
+        auto* tabs = Find<QTabWidget>("SSTab1");
+        QCOMPARE(tabs->count(), 3);
+        QCOMPARE(tabs->tabText(0), QString("Main | FSW | CDH"));
+        QCOMPARE(tabs->tabText(1), QString("EPS | UHF | S-Band | CIP | ADCS"));
+        QCOMPARE(tabs->tabText(2), QString("debug"));
+        int perPage[2] = {0, 0};
+        for (int p = 0; p < 2; ++p) {
+            for (auto* b : tabs->widget(p)->findChildren<QRadioButton*>()) {
+                ++perPage[p];
+                QVERIFY2(tabs->widget(p)->rect().contains(b->geometry()), qPrintable(b->objectName()));
+            }
+        }
+        QCOMPARE(perPage[0], 59);
+        QCOMPARE(perPage[1], 58);
+        auto* hidden = Find<QRadioButton>("Option1_52");
+        QWidget* client = window->centralWidget();
+        QVERIFY(hidden->parentWidget() == client);
+        QVERIFY(!client->rect().intersects(hidden->geometry()));
+        for (const char* name : {"HScroll1", "Text2", "Text4", "Text5", "Check1", "Check5", "Label2",
+                                 "Label3", "Label4", "Shape10", "Command1", "Frame1", "MSChart1"}) {
+            QVERIFY2(window->findChild<QWidget*>(name) != nullptr, name);
+        }
+    }
+
+    void importThroughTheDialogAndBrowse() {
+        ImportSample();
+        QCOMPARE(session->RecordCount(), 300);
+        QCOMPARE(Find<QLineEdit>("Text2")->text(), QString("#1 / 300"));
+        QCOMPARE(Value(0), QString("48213"));
+        QCOMPARE(Find<QLabel>("Label3")->text(), QString("OBC Timestamp: 2020-11-29 21:20:00"));
+        QCOMPARE(Find<QLineEdit>("Text4")->text(), sample);
+        QCOMPARE(Find<QPlainTextEdit>("Text5")->blockCount(), 300);
+        QVERIFY(chooser.lastFilter.contains("*.kss"));
+
+        auto* scroll = Find<QScrollBar>("HScroll1");
+        QCOMPARE(scroll->maximum(), 300);
+        scroll->setValue(5);
+        QCOMPARE(Find<QLineEdit>("Text2")->text(), QString("#5 / 300"));
+        QCOMPARE(Value(0), QString("48217"));
+        scroll->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        QCOMPARE(Value(0), QString("48218"));
+
+        // A cancel re-imports the previous selection of the same command;
+        // its first record pulls the position back to 1.
+        scroll->setValue(40);
+        chooser.cancel = true;
+        window->MnuOpenKISSFile_Click();
+        QCOMPARE(session->RecordCount(), 300);
+        QCOMPARE(Find<QLineEdit>("Text2")->text(), QString("#1 / 300"));
+        // ...but never hands the recording to the SatNOGS reader.
+        const QByteArray before = ReadBytes(sample);
+        window->MnuOpenServerLog_Click();
+        QCOMPARE(session->RecordCount(), 0);
+        QCOMPARE(ReadBytes(sample), before);
+        QCOMPARE(Value(0), QString());
+    }
+
+    void tooManyFilesShowsTheMessageAndImportsNothing() {
+        QStringList many;
+        for (int i = 0; i < 200; ++i) many << dir->filePath(QString("recording-number-%1.kss").arg(i));
+        chooser.next = many;
+        window->MnuOpenKISSFile_Click();
+        QCOMPARE(messages.shown, QStringList{"KELVANOR: " + QString::fromUtf8(kTooManyFiles)});
+        QCOMPARE(session->RecordCount(), 0);
+    }
+
+    void satnogsLogIsRewrittenWithCrLfOnce() {
+        const QString log = dir->filePath("satnogs.csv");
+        const std::string text = samples::SimulatedSatnogsLog(20);
+        WriteBytes(log, text);
+        chooser.next = {log};
+        window->MnuOpenServerLog_Click();
+        QCOMPARE(session->RecordCount(), 20);
+        const QByteArray rewritten = ReadBytes(log);
+        QCOMPARE(rewritten.count("\r\n"), 21);
+        window->MnuOpenServerLog_Click();
+        QCOMPARE(ReadBytes(log), rewritten);
+        QVERIFY(chooser.lastFilter.contains("*.csv"));
+    }
+
+    void channelSelectionAndItsSuppression() {
+        ImportSample();
+        window->Option1_Click(47);
+        QCOMPARE(session->chart.channel, 47);
+        QCOMPARE(window->findChild<QWidget*>("Frame1")->property("title").toString(),
+                 QString("EPS Solar 0 Temp (C)"));
+        QVERIFY(Find<QRadioButton>("Option1_47")->isChecked());
+        QVERIFY(!Find<QRadioButton>("Option1_0")->isChecked());
+        QVERIFY(Find<QLineEdit>("Text1_47")->styleSheet().contains("255, 255, 192"));
+
+        Find<QScrollBar>("HScroll1")->setValue(9);
+        keys.shift = 0x8001;  // pressed since the last query
+        window->Option1_Click(3);
+        QCOMPARE(session->chart.channel, 47);
+        QCOMPARE(session->selectedChannel, 3);
+        QCOMPARE(Value(0), QString("48221"));  // still record 9
+        QVERIFY(Find<QRadioButton>("Option1_3")->isChecked());
+        // held but not pressed anew: redraws
+        window->Option1_Click(3);
+        QCOMPARE(session->chart.channel, 3);
+        QCOMPARE(Value(0), QString("48213"));
+        keys.right = 0x8001;
+        window->Option1_Click(5);
+        QCOMPARE(session->chart.channel, 3);
+    }
+
+    void barAndLineSwitch() {
+        ImportSample();
+        QVERIFY(session->chart.bars);
+        QTest::mouseClick(Find<QCheckBox>("Check1"), Qt::LeftButton);
+        QVERIFY(!session->chart.bars);
+        QCOMPARE(session->chart.lineWidth, 30.0f);
+        QTest::mouseClick(Find<QCheckBox>("Check1"), Qt::LeftButton);
+        QVERIFY(session->chart.bars);
+    }
+
+    void tlmAfterChartRefreshPrintsTheBoxes() {
+        ImportSample();
+        Find<QScrollBar>("HScroll1")->setValue(50);
+        window->Option1_Click(0);  // the redraw shows record 1
+        auto* box = Find<QLineEdit>("Text1_3");
+        box->clear();
+        QTest::keyClicks(box, "typed");
+        session->currentFileName = dir->filePath("pass.kss").toStdString();
+        window->WriteTLMFile_Click();
+        const QByteArray tlm = ReadBytes(dir->filePath("pass.tlm"));
+        QVERIFY(tlm.contains("Beacon Packet       48213          "));
+        QVERIFY(tlm.contains("EPS Battery VOC     typed          V   "));
+        QCOMPARE(Find<QLineEdit>("Text4")->text(), dir->filePath("pass.tlm") + " has been written");
+        window->WriteCSVFile_Click();
+        QCOMPARE(ReadBytes(dir->filePath("pass.csv")).count("\r\n"), 301);
+    }
+
+    void screenshotWithTheConverter() {
+        const QString converter = QDir(QCoreApplication::applicationDirPath()).filePath("nconvert");
+        if (!QFileInfo(converter).isExecutable()) QSKIP("nconvert not built");
+        Start(QString("IMAGE_PATH=%1/shots/\r\n").arg(dir->path()).toUtf8());
+        QDir(dir->path()).mkdir("shots");
+        ImportSample();
+        window->SetConverterProgram(converter);
+        window->Command1_Click();
+        QVERIFY(messages.shown.isEmpty());
+        const QString png = dir->filePath("shots/2020-11-29_kelvanor.png");
+        QCOMPARE(Find<QLineEdit>("Text4")->text(), png + " converted and saved");
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(png), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(dir->filePath("shots/2020-11-29_kelvanor.kss")), 10000);
+        QImage picture(png);
+        QCOMPARE(picture.size(), window->centralWidget()->size() * window->devicePixelRatio());
+        QVERIFY(Find<QCheckBox>("Check1")->isVisible());
+        QVERIFY(ReadBytes(sample).size() > 1000);  // the data file untouched
+    }
+
+    void screenshotWithoutConverterKeepsTheBitmapAndTheData() {
+        // Image folder = the data's folder: the data file must survive.
+        ImportSample();
+        const QByteArray data = ReadBytes(sample);
+        window->SetConverterProgram(dir->filePath("no-such-converter"));
+        window->Command1_Click();
+        QCOMPARE(messages.shown, QStringList{"Error: nconvert.exe not found"});
+        const QString bitmap = dir->filePath("2020-11-29_kelvanor.bmp");
+        QVERIFY(QFile::exists(bitmap));
+        QCOMPARE(Find<QLineEdit>("Text4")->text(), bitmap + " saved");
+        QCOMPARE(ReadBytes(sample), data);
+    }
+
+private:
+    // Connects the TCP client to an in-test server on 127.0.0.1 and returns
+    // the server side of the connection.
+    QTcpSocket* ConnectLive(QTcpServer& server) {
+        if (!server.listen(QHostAddress::LocalHost, 0)) return nullptr;
+        Start(QString("TCP_SERVER=127.0.0.1\r\nTCP_PORT=%1\r\n").arg(server.serverPort()).toUtf8());
+        window->SetClock(&clock);
+        QTest::mouseClick(Find<QCheckBox>("Check5"), Qt::LeftButton);
+        if (!server.waitForNewConnection(5000)) return nullptr;
+        QTcpSocket* peer = server.nextPendingConnection();
+        if (!QTest::qWaitFor([this] { return window->Winsock_State() == "Connected"; }, 5000)) {
+            return nullptr;
+        }
+        return peer;
+    }
+
+    FixedClock clock;
+
+private slots:
+    void liveArrivalIsDecodedRecordedAndShown() {
+        QTcpServer server;
+        QTcpSocket* peer = ConnectLive(server);
+        QVERIFY(peer != nullptr);
+        const std::string chunk = KissFrame(Beacon(77));
+        peer->write(chunk.data(), static_cast<qint64>(chunk.size()));
+        peer->flush();
+        QTRY_COMPARE_WITH_TIMEOUT(session->RecordCount(), 1, 5000);
+        QCOMPARE(Value(0), QString("77"));
+        QCOMPARE(Find<QLineEdit>("Text2")->text(), QString("#1 / 1"));
+        const QString recording = dir->filePath("2021-02-04_kelvanor.kss");
+        QCOMPARE(Find<QLineEdit>("Text4")->text(),
+                 QString("%1 bytes has been added to %2").arg(chunk.size()).arg(recording));
+        const QByteArray bytes = ReadBytes(recording);
+        QCOMPARE(bytes.mid(0, 2), QByteArray("\xC0\x09"));
+        QCOMPARE(bytes.mid(2, 27), QByteArray("2021-02-04 12:00:00.000 UTC"));
+        QCOMPARE(bytes.mid(30), QByteArray(chunk.data(), static_cast<qsizetype>(chunk.size())));
+        QCOMPARE(session->chart.Points(), 1);
+
+        // Clearing the box shows "Closed" at once.
+        QTest::mouseClick(Find<QCheckBox>("Check5"), Qt::LeftButton);
+        QCOMPARE(Find<QLabel>("Label2")->text(), QString("Closed"));
+        QVERIFY(Find<QFrame>("Shape10")->styleSheet().contains("192, 192, 192"));
+    }
+
+    void liveShortArrivalsRefreshButAreNotRecorded() {
+        QTcpServer server;
+        QTcpSocket* peer = ConnectLive(server);
+        QVERIFY(peer != nullptr);
+        Find<QLineEdit>("Text1_0")->setText("before");
+        session->display.value[0] = "before";
+        peer->write("\xC0\x00short\xC0");
+        QTRY_COMPARE_WITH_TIMEOUT(Find<QLineEdit>("Text2")->text(), QString("#1 / 0"), 5000);
+        QCOMPARE(Value(0), QString("before"));  // record 0: nothing to show
+        QVERIFY(!QFile::exists(dir->filePath("2021-02-04_kelvanor.kss")));
+    }
+
+    void peerClosingAndRefusedAndUnconfigured() {
+        {
+            QTcpServer server;
+            QTcpSocket* peer = ConnectLive(server);
+            QVERIFY(peer != nullptr);
+            peer->disconnectFromHost();
+            QTRY_COMPARE_WITH_TIMEOUT(window->Winsock_State(), QString("Peer is closing the connection"),
+                                      5000);
+        }
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
+        const quint16 port = probe.serverPort();
+        probe.close();  // nothing listens there now
+        Start(QString("TCP_SERVER=127.0.0.1\r\nTCP_PORT=%1\r\n").arg(port).toUtf8());
+        QTest::mouseClick(Find<QCheckBox>("Check5"), Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(window->Winsock_State(), QString("Error"), 5000);
+        QVERIFY(Find<QFrame>("Shape10")->styleSheet().contains("255, 0, 0"));
+
+        Start("SCREENSHOT=YES\r\n");
+        QTest::mouseClick(Find<QCheckBox>("Check5"), Qt::LeftButton);
+        QCOMPARE(window->Winsock_State(), QString("Error"));
+        QVERIFY(Find<QLineEdit>("Text4")->text().contains("TCP_SERVER"));
+    }
+
+    void liveUnwritableRecordingStillDecodes() {
+        QTcpServer server;
+        QTcpSocket* peer = ConnectLive(server);
+        QVERIFY(peer != nullptr);
+        window->SetRecordingDir(dir->filePath("gone/").toStdString());
+        for (int i = 0; i < 2; ++i) {
+            const std::string chunk = KissFrame(Beacon(i));
+            peer->write(chunk.data(), static_cast<qint64>(chunk.size()));
+            peer->flush();
+            QTRY_COMPARE_WITH_TIMEOUT(session->RecordCount(), i + 1, 5000);
+        }
+        QCOMPARE(messages.shown.first(), QString("KELVANOR: File Not Found"));
+    }
+
+    void infoWindowIsModelessAndSingle() {
+        window->MnuInfo_Click();
+        InfoWindow* info = window->info();
+        QVERIFY(info != nullptr);
+        QVERIFY(info->isVisible());
+        QCOMPARE(info->windowTitle(), QString("Info"));
+        QCOMPARE(info->findChild<QLabel*>("Label2")->text(), QString("Version 0.3    (04 Feb 2021)"));
+        const QString disclaimer = info->findChild<QLabel*>("Label11")->text();
+        QVERIFY(disclaimer.startsWith("THE SOFTWARE IS PROVIDED "));
+        QVERIFY(disclaimer.endsWith("USE OR PERFORMANCE OF THIS SOFTWARE."));
+        window->MnuInfo_Click();
+        QCOMPARE(window->info(), info);
+        info->close();
+        QTRY_VERIFY(window->info() == nullptr);
+        window->MnuInfo_Click();
+        QVERIFY(window->info() != nullptr);
+    }
+};
+
+QTEST_MAIN(WindowTest)
+#include "window_test.moc"

@@ -1,0 +1,13 @@
+# The window's tests; included from tests/CMakeLists.txt. They run on the
+# offscreen platform and need no display.
+if(TARGET kelvanor_window)
+    find_package(Qt6 6.4 REQUIRED COMPONENTS Test Widgets)
+
+    add_executable(kelvanor_window_tests ${CMAKE_CURRENT_LIST_DIR}/window_test.cpp)
+    set_target_properties(kelvanor_window_tests PROPERTIES AUTOMOC ON)
+    target_link_libraries(kelvanor_window_tests PRIVATE kelvanor_window kelvanor_samples Qt6::Test)
+    add_dependencies(kelvanor_window_tests nconvert)
+
+    add_test(NAME window_tests COMMAND kelvanor_window_tests)
+    set_tests_properties(window_tests PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)
+endif()
