@@ -2,6 +2,7 @@
 // import commands do, and writes the exports or prints the shown record.
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -13,6 +14,7 @@
 #include "channels/channel_table.h"
 #include "export/csv_export.h"
 #include "export/tlm_export.h"
+#include "live_client.h"
 #include "posix_locale.h"
 #include "session/session.h"
 
@@ -20,7 +22,8 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: kelvanor-cli [--locale NAME] [--record N] [--csv PATH] [--tlm PATH] [--print] [--log] "
-    "FILE...";
+    "FILE...\n"
+    "       kelvanor-cli --connect HOST:PORT [--for SECONDS] [--record-dir DIR] [--csv PATH]";
 
 constexpr const char* kHelp =
     "Imports KELVANOR beacon frames from KISS recordings (*.kss) and SatNOGS frame logs\n"
@@ -32,6 +35,12 @@ constexpr const char* kHelp =
     "  --log          prints the frame log of the import\n"
     "  --locale NAME  number and date forms: C, de_DE or a system locale (default: the\n"
     "                 environment's)\n"
+    "Or receives live from a KISS server:\n"
+    "  --connect HOST:PORT  records every arrival into the day's recording, decodes\n"
+    "                 beacons and prints a line per arrival\n"
+    "  --for SECONDS  stop after this time (default: until SIGINT/SIGTERM)\n"
+    "  --record-dir DIR  where the recordings go (default: the program's folder)\n"
+    "  --csv PATH     afterwards, the CSV export of what was received\n"
     "  --help, --version\n"
     "Exit status: 0 success, 1 an input could not be read or an output not written,\n"
     "2 usage error.\n";
@@ -54,6 +63,9 @@ struct Options {
     std::string csv, tlm;
     bool print = false, log = false;
     std::vector<std::string> files;
+    std::string connect, recordDir;
+    double seconds = 0;
+    bool haveFor = false;
 };
 
 // Returns -1 when the command line parsed, else the exit status.
@@ -85,6 +97,19 @@ int Parse(int argc, char** argv, Options& o) {
             if (!value(o.csv)) return UsageError("--csv needs a path");
         } else if (a == "--tlm") {
             if (!value(o.tlm)) return UsageError("--tlm needs a path");
+        } else if (a == "--connect") {
+            if (!value(o.connect)) return UsageError("--connect needs HOST:PORT");
+        } else if (a == "--record-dir") {
+            if (!value(o.recordDir)) return UsageError("--record-dir needs a folder");
+        } else if (a == "--for") {
+            std::string text;
+            if (!value(text)) return UsageError("--for needs a number of seconds");
+            char* end = nullptr;
+            o.seconds = std::strtod(text.c_str(), &end);
+            if (text.empty() || *end != '\0' || !(o.seconds > 0)) {
+                return UsageError("--for needs a positive number of seconds: " + text);
+            }
+            o.haveFor = true;
         } else if (a == "--print") {
             o.print = true;
         } else if (a == "--log") {
@@ -97,6 +122,14 @@ int Parse(int argc, char** argv, Options& o) {
             o.files.push_back(a);
         }
     }
+    if (!o.connect.empty()) {
+        if (!o.files.empty()) return UsageError("--connect takes no input files");
+        if (o.haveRecord || !o.tlm.empty() || o.print || o.log) {
+            return UsageError("--connect goes with --for, --record-dir, --csv and --locale only");
+        }
+        return -1;
+    }
+    if (o.haveFor || !o.recordDir.empty()) return UsageError("--for and --record-dir need --connect");
     if (o.files.empty()) return UsageError(std::string("no input file; ") + kUsage);
     return -1;
 }
@@ -117,6 +150,29 @@ int main(int argc, char** argv) {
         session->regional = *s;
     } else {
         session->regional = SystemRegionalSettings();
+    }
+
+    if (!o.connect.empty()) {
+        std::string host, port;
+        if (!SplitHostPort(o.connect, host, port)) return UsageError("--connect needs HOST:PORT");
+        std::string dir = o.recordDir;
+        if (dir.empty()) {
+            std::error_code ec;
+            dir = std::filesystem::read_symlink("/proc/self/exe", ec).parent_path().string();
+            if (dir.empty()) dir = ".";
+        }
+        if (dir.back() != '/') dir.push_back('/');
+        std::string error;
+        int status = RunLiveClient(*session, host, port, o.seconds, dir, stdout, error);
+        if (status != 0) std::cerr << "kelvanor-cli: " << error << "\n";
+        if (!o.csv.empty()) {
+            std::string werror;
+            if (!WriteWholeFile(o.csv, CsvText(*session), werror)) {
+                std::cerr << "kelvanor-cli: cannot write " << o.csv << ": " << werror << "\n";
+                status = 1;
+            }
+        }
+        return status;
     }
 
     // One selection, as the window imports it: the reset, then every file.
