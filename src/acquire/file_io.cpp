@@ -36,8 +36,11 @@ bool ReadWholeFile(const std::string& path, std::string& contents, std::string& 
     return !failed;
 }
 
-bool WriteWholeFile(const std::string& path, std::string_view contents, std::string& error) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
+namespace {
+
+bool WriteWithMode(const std::string& path, std::string_view contents, const char* mode,
+                   std::string& error) {
+    std::FILE* f = std::fopen(path.c_str(), mode);
     if (f == nullptr) {
         error = Reason();
         return false;
@@ -47,6 +50,12 @@ bool WriteWholeFile(const std::string& path, std::string_view contents, std::str
     const bool closed = std::fclose(f) == 0;
     if (written && !closed) error = Reason();
     return written && closed;
+}
+
+}  // namespace
+
+bool WriteWholeFile(const std::string& path, std::string_view contents, std::string& error) {
+    return WriteWithMode(path, contents, "wb", error);
 }
 
 bool ReplaceFileAtomically(const std::string& path, std::string_view contents, std::string& error) {
@@ -66,16 +75,7 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view contents, s
 }
 
 bool AppendToFile(const std::string& path, std::string_view contents, std::string& error) {
-    std::FILE* f = std::fopen(path.c_str(), "ab");
-    if (f == nullptr) {
-        error = Reason();
-        return false;
-    }
-    const bool written = std::fwrite(contents.data(), 1, contents.size(), f) == contents.size();
-    if (!written) error = Reason();
-    const bool closed = std::fclose(f) == 0;
-    if (written && !closed) error = Reason();
-    return written && closed;
+    return WriteWithMode(path, contents, "ab", error);
 }
 
 }  // namespace kelvanor
