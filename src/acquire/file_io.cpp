@@ -27,6 +27,9 @@ bool ReadWholeFile(const std::string& path, std::string& contents, std::string& 
         error = Reason();
         return false;
     }
+    // Sized once, so a file of any size is held once and never copied
+    // while it grows.
+    if (const auto size = std::filesystem::file_size(path, ec); !ec) contents.reserve(size);
     char buf[1 << 16];
     std::size_t n;
     while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) contents.append(buf, n);

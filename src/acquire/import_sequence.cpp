@@ -41,7 +41,7 @@ std::vector<ImportProblem> ImportFiles(Session& session, const std::vector<std::
         std::string error;
         bool read;
         if (kind == ImportKind::KissRecording) {
-            read = ReadKissFile(session, path, error);
+            read = ReadKissFile(session, path, error, &hooks);
         } else {
             std::string contents;
             read = ReadWholeFile(path, contents, error);

@@ -20,6 +20,7 @@
 
 #include "acquire/kiss_framing.h"
 #include "sample_pass.h"
+#include "support/recording_chunks.h"
 #include "support/temp_dir.h"
 
 namespace kelvanor {
@@ -129,23 +130,10 @@ std::vector<ArrivalLine> ArrivalLines(const std::string& out) {
     return lines;
 }
 
-bool IsTimestampRecordAt(const std::string& s, std::size_t at) {
-    return at + 30 <= s.size() && s[at] == kFend && s[at + 1] == kTimestampCommand &&
-           s[at + 29] == kFend && s.compare(at + 25, 4, " UTC") == 0;
-}
-
-// The chunks of a recording, each as received, in order: what lies between
-// one timestamp record and the next.
 std::vector<std::string> RecordedChunks(const std::string& recording) {
-    std::vector<std::string> chunks;
-    std::size_t at = 0;
-    while (IsTimestampRecordAt(recording, at)) {
-        std::size_t next = at + 30;
-        while (next < recording.size() && !IsTimestampRecordAt(recording, next)) ++next;
-        chunks.push_back(recording.substr(at + 30, next - at - 30));
-        at = next;
-    }
-    EXPECT_EQ(at, recording.size()) << "unparsed bytes at the end of the recording";
+    std::size_t rest = 0;
+    std::vector<std::string> chunks = testing::RecordedChunks(recording, &rest);
+    EXPECT_EQ(rest, 0u) << "unparsed bytes at the end of the recording";
     return chunks;
 }
 
@@ -277,7 +265,7 @@ TEST_F(LiveCliTest, KilledMidBurstLeavesARecordingThatImports) {
             offset += line.bytes;
             continue;
         }
-        ASSERT_TRUE(IsTimestampRecordAt(contents, at));
+        ASSERT_TRUE(testing::IsTimestampRecordAt(contents, at));
         while (looped.size() < offset + line.bytes) looped += served;
         ASSERT_EQ(contents.compare(at + 30, line.bytes, looped, offset, line.bytes), 0);
         at += 30 + line.bytes;

@@ -405,7 +405,19 @@ void MainWindow::SyncFromSession() {
         m_logShown = 0;
     }
     if (log.size() > m_logShown) {
-        QString added = Latin1(log.substr(m_logShown));
+        // The debug page shows at most the newest few megabytes: an import
+        // of a recording far beyond the store's capacity logs a line for
+        // every frame it tries, and the page must not hold hundreds of them.
+        constexpr std::size_t kShownLogBytes = 8u << 20;
+        std::size_t from = m_logShown;
+        if (log.size() - from > kShownLogBytes) {
+            const std::size_t lineStart = log.find('\n', log.size() - kShownLogBytes);
+            from = lineStart == std::string::npos ? log.size() : lineStart + 1;
+            m_pages->log()->clear();
+            m_pages->log()->appendPlainText(
+                QString("[%1 earlier bytes of the log not shown]").arg(static_cast<qulonglong>(from)));
+        }
+        QString added = Latin1(log.substr(from));
         added.remove('\r');
         if (added.endsWith('\n')) added.chop(1);
         m_pages->log()->appendPlainText(added);
