@@ -30,7 +30,9 @@ int ReadKissBytes(Session& session, std::string_view contents, ImportHooks* hook
 bool ReadKissFile(Session& session, const std::string& path, std::string& error,
                   ImportHooks* hooks) {
     std::string contents;
-    if (!ReadWholeFile(path, contents, error)) return false;
+    std::function<void()> events;
+    if (hooks != nullptr) events = [hooks] { hooks->ProcessPendingEvents(); };
+    if (!ReadWholeFile(path, contents, error, events)) return false;
     ReadKissBytes(session, contents, hooks);
     return true;
 }
