@@ -281,23 +281,45 @@ TEST_F(LiveCliTest, KilledMidBurstLeavesARecordingThatImports) {
     EXPECT_EQ(out.substr(0, 16), "0;Beacon Packet;");
 }
 
-TEST_F(LiveCliTest, RefusedConnectionExits1WithoutARecording) {
-    // A port that was just free and nobody listens on.
-    const int s = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
-    socklen_t len = sizeof a;
-    getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
-    close(s);
+// A listening socket on 127.0.0.1 that never accepts; the system completes
+// connections to it all the same, and nothing is ever sent.
+struct SilentListener {
+    SilentListener() {
+        fd = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+        listen(fd, 4);
+        socklen_t len = sizeof a;
+        getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+        port = std::to_string(ntohs(a.sin_port));
+    }
+    ~SilentListener() { close(fd); }
+    int fd;
+    std::string port;
+};
 
-    Process client(Client(std::to_string(ntohs(a.sin_port)), "5"), received.File("stdout.txt"));
+TEST_F(LiveCliTest, RefusedConnectionExits1WithoutARecording) {
+    std::string port;
+    {
+        SilentListener gone;  // a port that was just in use and nobody listens on now
+        port = gone.port;
+    }
+    Process client(Client(port, "5"), received.File("stdout.txt"));
     EXPECT_EQ(client.Wait(), 1);
     EXPECT_EQ(testing::ReadFile(received.File("stdout.txt")), "");
     for (const auto& entry : std::filesystem::directory_iterator(received.path())) {
         EXPECT_NE(entry.path().extension(), ".kss");
     }
+}
+
+TEST_F(LiveCliTest, SilentServerEndsAfterTheTimeWithStatus0) {
+    SilentListener silent;
+    Process client(Client(silent.port, "1"), received.File("stdout.txt"));
+    EXPECT_EQ(client.Wait(), 0);
+    EXPECT_EQ(testing::ReadFile(received.File("stdout.txt")), "");
+    EXPECT_EQ(CountLines(testing::ReadFile(received.File("out.csv"))), 1u);  // the heading only
 }
 
 TEST_F(LiveCliTest, StopSignalEndsWithStatus0AndTheExport) {
