@@ -1,5 +1,5 @@
 // kelvanor: the telemetry decoder's window.
-//   kelvanor [--open FILE...] [--grab PNG]
+//   kelvanor [--open FILE] [--grab PNG] [FILE...]
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
                             "PNG");
     parser.addOption(open);
     parser.addOption(grab);
-    parser.addPositionalArgument("FILE", "More files for --open.", "[FILE...]");
+    parser.addPositionalArgument("FILE", "More files to import at start, as with --open.", "[FILE...]");
     parser.process(app);
 
     auto session = std::make_unique<kelvanor::Session>();
@@ -73,8 +73,7 @@ int main(int argc, char** argv) {
     window->Form_Load();
     window->show();
 
-    QStringList toOpen = parser.values(open);
-    if (!toOpen.isEmpty()) toOpen += parser.positionalArguments();
+    const QStringList toOpen = parser.values(open) + parser.positionalArguments();
     const QString grabPath = parser.value(grab);
     QTimer::singleShot(0, window, [window, toOpen, grabPath] {
         if (!toOpen.isEmpty()) window->OpenFiles(toOpen);
