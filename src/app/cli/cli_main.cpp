@@ -74,10 +74,31 @@ struct Options {
 
 // Where this run keeps its files: beside the program in a build tree, the
 // user's XDG folders when installed.
-kelvanor::ProgramPaths FindProgramPaths() {
+// The program's folder: from /proc, else from argv[0] as the shell found it.
+std::string ProgramFolder(const char* argv0) {
+    namespace fs = std::filesystem;
     std::error_code ec;
-    std::string dir = std::filesystem::read_symlink("/proc/self/exe", ec).parent_path().string();
-    if (dir.empty()) dir = ".";
+    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    if (exe.empty() && argv0 != nullptr) {
+        const std::string name = argv0;
+        if (name.find('/') != std::string::npos) {
+            exe = fs::absolute(name, ec).lexically_normal();
+        } else if (const char* path = std::getenv("PATH")) {
+            std::string_view rest = path;
+            while (exe.empty() && !rest.empty()) {
+                const std::size_t colon = rest.find(':');
+                const fs::path candidate = fs::path(rest.substr(0, colon)) / name;
+                if (access(candidate.c_str(), X_OK) == 0) exe = candidate;
+                rest = colon == std::string_view::npos ? std::string_view() : rest.substr(colon + 1);
+            }
+        }
+    }
+    const std::string dir = exe.parent_path().string();
+    return dir.empty() ? "." : dir;
+}
+
+kelvanor::ProgramPaths FindProgramPaths(const char* argv0) {
+    const std::string dir = ProgramFolder(argv0);
     kelvanor::PathFacts facts;
     facts.programDir = dir;
     facts.programDir.push_back('/');
@@ -163,7 +184,7 @@ int Parse(int argc, char** argv, const kelvanor::ProgramPaths& paths, Options& o
 int main(int argc, char** argv) {
     using namespace kelvanor;
     Options o;
-    const ProgramPaths paths = FindProgramPaths();
+    const ProgramPaths paths = FindProgramPaths(argc > 0 ? argv[0] : nullptr);
     if (int status = Parse(argc, argv, paths, o); status >= 0) return status;
 
     auto session = std::make_unique<Session>();
