@@ -29,7 +29,8 @@ struct ProgramPaths {
     std::string dataDir;      // daily recordings, default screenshot folder, default export
                               // names; ends in "/"
 
-    // "conf.ini: PATH; files: DIR" for the status line.
+    // "conf.ini: PATH; files: DIR" for the status line (the tooltip and
+    // --help give HelpText).
     std::string Summary() const;
     // Several lines for --help.
     std::string HelpText() const;

@@ -266,6 +266,7 @@ void MainWindow::Form_Load() {
     if (!text.empty()) m_session.statusText = text;
     m_timer1->start();
     SyncFromSession();
+    m_text4->setCursorPosition(0);  // a long start-up note shows its beginning
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
