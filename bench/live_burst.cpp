@@ -26,32 +26,13 @@
 #include "sample_pass.h"
 #include "session/session.h"
 #include "window/main_window.h"
+#include "window_fakes.h"
 
 using namespace kelvanor;
 
-namespace {
-
-class OneFile final : public FileChooser {
-public:
-    bool Choose(const QString&, QStringList& paths) override {
-        paths = {path};
-        return true;
-    }
-    QString path;
-};
-class NoMessages final : public MessageSink {
-public:
-    void Information(const QString&, const QString& text) override {
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-    }
-};
-class NoKeys final : public KeyStateSource {
-public:
-    int QueryShift() override { return 0; }
-    int QueryRightButton() override { return 0; }
-};
-
-}  // namespace
+using bench::NoKeys;
+using bench::OneFile;
+using NoMessages = bench::PrintedMessages;
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -11,29 +11,14 @@
 #include "sample_pass.h"
 #include "session/session.h"
 #include "window/main_window.h"
+#include "window_fakes.h"
 
 namespace kelvanor {
 namespace {
 
-class OneFile final : public FileChooser {
-public:
-    bool Choose(const QString&, QStringList& paths) override {
-        paths = {path};
-        return true;
-    }
-    QString path;
-};
-
-class NoMessages final : public MessageSink {
-public:
-    void Information(const QString&, const QString&) override {}
-};
-
-class NoKeys final : public KeyStateSource {
-public:
-    int QueryShift() override { return 0; }
-    int QueryRightButton() override { return 0; }
-};
+using bench::NoKeys;
+using bench::OneFile;
+using NoMessages = bench::PrintedMessages;
 
 QTemporaryDir& Folder() {
     static QTemporaryDir dir;

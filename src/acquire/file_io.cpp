@@ -15,7 +15,8 @@ std::string Reason() { return std::strerror(errno); }
 
 }  // namespace
 
-bool ReadWholeFile(const std::string& path, std::string& contents, std::string& error) {
+bool ReadWholeFile(const std::string& path, std::string& contents, std::string& error,
+                   const std::function<void()>& betweenBlocks) {
     contents.clear();
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) {
@@ -27,9 +28,20 @@ bool ReadWholeFile(const std::string& path, std::string& contents, std::string& 
         error = Reason();
         return false;
     }
+    // Sized once, so a file of any size is held once and never copied
+    // while it grows.
+    if (const auto size = std::filesystem::file_size(path, ec); !ec) contents.reserve(size);
     char buf[1 << 16];
     std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) contents.append(buf, n);
+    constexpr std::size_t kBlock = 4u << 20;
+    std::size_t sinceCall = 0;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) {
+        contents.append(buf, n);
+        if (betweenBlocks && (sinceCall += n) >= kBlock) {
+            sinceCall = 0;
+            betweenBlocks();
+        }
+    }
     const bool failed = std::ferror(f) != 0;
     if (failed) error = Reason();
     std::fclose(f);

@@ -1,13 +1,16 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
 namespace kelvanor {
 
 // Reads a whole file as byte text. On failure returns false and puts the
-// reason into `error`.
-bool ReadWholeFile(const std::string& path, std::string& contents, std::string& error);
+// reason into `error`. `betweenBlocks`, when given, is called after every
+// few megabytes read (a window lets its events run there).
+bool ReadWholeFile(const std::string& path, std::string& contents, std::string& error,
+                   const std::function<void()>& betweenBlocks = {});
 
 // Writes byte text to a file, replacing it. On failure returns false with
 // the reason in `error`.

@@ -1,6 +1,7 @@
 #include "acquire/import_sequence.h"
 
 #include <cctype>
+#include <filesystem>
 
 #include "acquire/file_io.h"
 #include "acquire/kiss_file_reader.h"
@@ -31,6 +32,22 @@ ImportKind KindOfPath(const std::string& path) {
     return ImportKind::SatnogsLog;
 }
 
+namespace {
+
+// Makes room in the frame log for the lines a file can add (a recording's
+// 237-byte entry logs a 432-byte line, a log's 421-byte line about as many),
+// so that the log is never copied to a larger buffer in the middle of a big
+// import, which would block the window for as long as the copy takes.
+void ReserveLogFor(Session& session, const std::string& path, ImportKind kind) {
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    if (ec) return;
+    const std::uintmax_t lines = kind == ImportKind::KissRecording ? size / 237 + 1 : size / 421 + 1;
+    session.frameLog.reserve(session.frameLog.size() + static_cast<std::size_t>(lines * 432 + 256));
+}
+
+}  // namespace
+
 std::vector<ImportProblem> ImportFiles(Session& session, const std::vector<std::string>& paths,
                                        ImportKind kind, ImportHooks& hooks, bool normaliseOnDisk) {
     std::vector<ImportProblem> problems;
@@ -38,13 +55,14 @@ std::vector<ImportProblem> ImportFiles(Session& session, const std::vector<std::
         session.currentFileName = path;
         session.statusText = path;
         hooks.ProcessPendingEvents();
+        ReserveLogFor(session, path, kind);
         std::string error;
         bool read;
         if (kind == ImportKind::KissRecording) {
-            read = ReadKissFile(session, path, error);
+            read = ReadKissFile(session, path, error, &hooks);
         } else {
             std::string contents;
-            read = ReadWholeFile(path, contents, error);
+            read = ReadWholeFile(path, contents, error, [&hooks] { hooks.ProcessPendingEvents(); });
             if (read) {
                 if (NormaliseLineEnds(contents) && normaliseOnDisk) {
                     std::string rewriteError;

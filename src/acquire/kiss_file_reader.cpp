@@ -3,11 +3,13 @@
 #include "acquire/file_io.h"
 #include "acquire/frame_roads.h"
 #include "acquire/kiss_framing.h"
+#include "acquire/satnogs_reader.h"
 
 namespace kelvanor {
 
-int ReadKissBytes(Session& session, std::string_view contents) {
+int ReadKissBytes(Session& session, std::string_view contents, ImportHooks* hooks) {
     int stored = 0;
+    unsigned pieces = 0;
     std::size_t start = contents.find(kFend);
     if (start == std::string_view::npos) return 0;
     std::string frame;
@@ -15,6 +17,7 @@ int ReadKissBytes(Session& session, std::string_view contents) {
         const std::size_t next = contents.find(kFend, start + 1);
         if (next == std::string_view::npos) break;  // bytes after the last FEND
         const std::string_view piece = contents.substr(start + 1, next - start - 1);
+        if (hooks != nullptr && ++pieces % 100 == 0) hooks->ProcessPendingEvents();
         if (!piece.empty()) {
             KissUnescapeInto(piece, frame);
             if (HandleRecordingPiece(session, frame)) ++stored;
@@ -24,10 +27,13 @@ int ReadKissBytes(Session& session, std::string_view contents) {
     return stored;
 }
 
-bool ReadKissFile(Session& session, const std::string& path, std::string& error) {
+bool ReadKissFile(Session& session, const std::string& path, std::string& error,
+                  ImportHooks* hooks) {
     std::string contents;
-    if (!ReadWholeFile(path, contents, error)) return false;
-    ReadKissBytes(session, contents);
+    std::function<void()> events;
+    if (hooks != nullptr) events = [hooks] { hooks->ProcessPendingEvents(); };
+    if (!ReadWholeFile(path, contents, error, events)) return false;
+    ReadKissBytes(session, contents, hooks);
     return true;
 }
 

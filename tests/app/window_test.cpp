@@ -25,6 +25,7 @@
 #include "chart_view/chart_view.h"
 #include "sample_pass.h"
 #include "session/session.h"
+#include "support/recording_chunks.h"
 #include "window/channel_pages.h"
 #include "window/info_window.h"
 #include "window/main_window.h"
@@ -345,6 +346,35 @@ private:
         return peer;
     }
 
+    // The bytes of the day's recording that came from the server: every
+    // chunk after its timestamp record.
+    qsizetype RecordedBytes() {
+        qsizetype n = 0;
+        for (const std::string& c : testing::RecordedChunks(ReadBytes(dir->filePath("2021-02-04_kelvanor.kss")).toStdString())) {
+            n += static_cast<qsizetype>(c.size());
+        }
+        return n;
+    }
+
+    // Every chunk of the recording is the next stretch of what was sent;
+    // with `oneArrivalGaps`, at most one arrival (under 10 bytes) is missing
+    // between two of them, else any number of such arrivals may be.
+    void ExpectRecordedInOrder(const QByteArray& sent, bool oneArrivalGaps = true) {
+        std::size_t rest = 0;
+        const std::vector<std::string> chunks = testing::RecordedChunks(
+            ReadBytes(dir->filePath("2021-02-04_kelvanor.kss")).toStdString(), &rest);
+        QCOMPARE(rest, std::size_t{0});
+        qsizetype offset = 0;
+        for (const std::string& c : chunks) {
+            const QByteArray chunk = QByteArray::fromStdString(c);
+            const qsizetype at = sent.indexOf(chunk, offset);
+            QVERIFY(at >= offset);
+            if (oneArrivalGaps) QVERIFY(at - offset < 10);
+            offset = at + chunk.size();
+        }
+        if (oneArrivalGaps) QVERIFY(sent.size() - offset < 10);
+    }
+
     FixedClock clock;
 
 private slots:
@@ -457,6 +487,147 @@ private slots:
         window = std::make_unique<MainWindow>(*session, chooser, messages, keys, paths);
         window->Form_Load();
         QVERIFY(Find<QLineEdit>("Text4")->text().startsWith("cannot create "));
+    }
+
+    void hostileConfIniStartsAndEndsInError_data() {
+        QTest::addColumn<QByteArray>("conf");
+        QTest::addColumn<bool>("written");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("missing") << QByteArray() << false << "TCP_SERVER";
+        QTest::newRow("empty") << QByteArray("") << true << "TCP_SERVER";
+        QTest::newRow("binary") << QByteArray("\x00\xff\xc0\x01=\x02\r\n\x7f\x00", 10) << true << "TCP_SERVER";
+        QTest::newRow("no =") << QByteArray("TCP_SERVER 127.0.0.1\r\nTCP_PORT 8001\r\n") << true << "TCP_SERVER";
+        for (const char* port : {"abc", "-1", "0", "99999"}) {
+            QTest::newRow(port) << QByteArray("TCP_SERVER=127.0.0.1\r\nTCP_PORT=") + port + "\r\n" << true
+                                << "TCP_PORT";
+        }
+        QTest::newRow("host that does not resolve")
+            << QByteArray("TCP_SERVER=no-such-station.invalid\r\nTCP_PORT=8001\r\n") << true << "";
+    }
+
+    void hostileConfIniStartsAndEndsInError() {
+        QFETCH(QByteArray, conf);
+        QFETCH(bool, written);
+        QFETCH(QString, status);
+        Start(conf, written);
+        QVERIFY(window->isVisible());
+        QTest::mouseClick(Find<QCheckBox>("Check5"), Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(window->Winsock_State(), QString("Error"), 15000);
+        QVERIFY(!Find<QLineEdit>("Text4")->text().isEmpty());
+        QVERIFY(Find<QLineEdit>("Text4")->text().contains(status));
+        ImportSample();  // and the program goes on
+        QCOMPARE(session->RecordCount(), samples::kSampleBeacons);
+    }
+
+    void liveRandomBytesAndA10MegabyteArrivalAreRecordedInOrder_data() {
+        QTest::addColumn<QByteArray>("sent");
+        QTest::addColumn<int>("writes");
+        QByteArray random(200000, '\0');
+        quint32 x = 2463534242u;
+        for (char& c : random) {
+            x ^= x << 13, x ^= x >> 17, x ^= x << 5;
+            c = static_cast<char>(x);
+        }
+        QTest::newRow("random bytes in 50 writes") << random << 50;
+        QTest::newRow("10 MB in one write") << QByteArray(10 << 20, '\x5A') << 1;
+    }
+
+    void liveRandomBytesAndA10MegabyteArrivalAreRecordedInOrder() {
+        QFETCH(QByteArray, sent);
+        QFETCH(int, writes);
+        QTcpServer server;
+        QTcpSocket* peer = ConnectLive(server);
+        QVERIFY(peer != nullptr);
+        const qsizetype step = sent.size() / writes;
+        for (qsizetype at = 0; at < sent.size(); at += step) peer->write(sent.mid(at, step));
+        peer->flush();
+        QTRY_VERIFY_WITH_TIMEOUT(sent.size() - RecordedBytes() < 10, 20000);
+        ExpectRecordedInOrder(sent);
+        QCOMPARE(window->Winsock_State(), QString("Connected"));
+    }
+
+    void liveOneBytePerWriteAndAPeerClosingMidFrame() {
+        QTcpServer server;
+        QTcpSocket* peer = ConnectLive(server);
+        QVERIFY(peer != nullptr);
+        const std::string beacon = KissFrame(Beacon(5));
+        for (char c : beacon) {
+            peer->write(&c, 1);
+            peer->flush();
+            QTest::qWait(1);
+        }
+        const std::string half = KissFrame(Beacon(6)).substr(0, 100);
+        peer->write(half.data(), static_cast<qint64>(half.size()));
+        peer->flush();
+        peer->disconnectFromHost();
+        QTRY_COMPARE_WITH_TIMEOUT(window->Winsock_State(), QString("Peer is closing the connection"), 5000);
+        QCOMPARE(session->RecordCount(), 0);  // a beacon in pieces is no beacon
+        ExpectRecordedInOrder(QByteArray::fromStdString(beacon + half), false);
+        QVERIFY(ReadBytes(dir->filePath("2021-02-04_kelvanor.kss")).endsWith(QByteArray::fromStdString(half)));
+    }
+
+    void liveSilentServerStaysConnected() {
+        QTcpServer server;
+        QTcpSocket* peer = ConnectLive(server);
+        QVERIFY(peer != nullptr);
+        QTest::qWait(1500);  // a timer tick or more
+        QCOMPARE(window->Winsock_State(), QString("Connected"));
+        QCOMPARE(session->RecordCount(), 0);
+        QVERIFY(!QFile::exists(dir->filePath("2021-02-04_kelvanor.kss")));
+    }
+
+    void liveRecordingResumesAfterTheDiskWasFull() {
+        QTcpServer server;
+        QTcpSocket* peer = ConnectLive(server);
+        QVERIFY(peer != nullptr);
+        const QString day = dir->filePath("2021-02-04_kelvanor.kss");
+        if (!QFile::link("/dev/full", day)) QSKIP("no /dev/full to stand for a full disk");
+        auto send = [&](int packet) {
+            const std::string chunk = KissFrame(Beacon(packet));
+            peer->write(chunk.data(), static_cast<qint64>(chunk.size()));
+            peer->flush();
+            return QByteArray::fromStdString(chunk);
+        };
+        send(1);
+        QTRY_COMPARE_WITH_TIMEOUT(session->RecordCount(), 1, 5000);
+        send(2);
+        QTRY_COMPARE_WITH_TIMEOUT(session->RecordCount(), 2, 5000);
+        QCOMPARE(session->records.Record(2).Values[0], 2.0);  // decoded all the same
+        QVERIFY(!messages.shown.isEmpty());
+        QCOMPARE(messages.shown.first(), QString("KELVANOR: Disk Not Ready"));
+
+        QVERIFY(QFile::remove(day));  // space again
+        const QByteArray third = send(3);
+        QTRY_COMPARE_WITH_TIMEOUT(session->RecordCount(), 3, 5000);
+        const QByteArray recorded = ReadBytes(day);
+        QCOMPARE(recorded.size(), 30 + third.size());
+        QVERIFY(recorded.endsWith(third));
+    }
+
+    void exportsIntoAMissingFolderSayWhyAndGoOn() {
+        Start("IMAGE_PATH=/dev/null/shots/\r\nSCREENSHOT=YES\r\n");
+        QDir(dir->path()).mkdir("pass");
+        const QString data = dir->filePath("pass/2020-11-29_kelvanor.kss");
+        QVERIFY(QFile::copy(sample, data));
+        chooser.next = {data};
+        window->MnuOpenKISSFile_Click();
+        QCOMPARE(session->RecordCount(), samples::kSampleBeacons);
+        QVERIFY(QDir(dir->filePath("pass")).removeRecursively());
+
+        window->WriteCSVFile_Click();
+        window->WriteTLMFile_Click();
+        window->Command1_Click();
+        QCOMPARE(messages.shown.size(), 3);
+        QVERIFY(messages.shown[0].startsWith("Error: Cannot write " + dir->filePath("pass/2020-11-29_kelvanor.csv")));
+        QVERIFY(messages.shown[1].startsWith("Error: Cannot write " + dir->filePath("pass/2020-11-29_kelvanor.tlm")));
+        QVERIFY(messages.shown[2].startsWith("Error: Cannot save /dev/null/shots/"));
+        // Still browsing, and the next export works once the folder is back.
+        Find<QScrollBar>("HScroll1")->setValue(7);
+        QCOMPARE(Find<QLineEdit>("Text2")->text(), QString("#7 / %1").arg(samples::kSampleBeacons));
+        QVERIFY(QDir(dir->path()).mkdir("pass"));
+        window->WriteCSVFile_Click();
+        QCOMPARE(messages.shown.size(), 3);
+        QVERIFY(QFile::exists(dir->filePath("pass/2020-11-29_kelvanor.csv")));
     }
 
     void infoWindowIsModelessAndSingle() {

@@ -5,6 +5,7 @@ if(TARGET kelvanor_window)
 
     add_executable(kelvanor_window_tests ${CMAKE_CURRENT_LIST_DIR}/window_test.cpp)
     set_target_properties(kelvanor_window_tests PROPERTIES AUTOMOC ON)
+    target_include_directories(kelvanor_window_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/..)
     target_link_libraries(kelvanor_window_tests PRIVATE kelvanor_window kelvanor_samples Qt6::Test)
     add_dependencies(kelvanor_window_tests nconvert)
 

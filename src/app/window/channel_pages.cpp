@@ -70,6 +70,7 @@ ChannelPages::ChannelPages(QWidget* window, QWidget* hiddenParent) : QObject(win
     m_log = new QPlainTextEdit(pages[2]);
     m_log->setObjectName("Text5");
     m_log->setReadOnly(true);
+    m_log->setMaximumBlockCount(60000);  // oldest lines go first in a long live run
     m_log->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_log->setGeometry(Px(120), Px(480) - headerHeight, Px(10215), Px(4815));
 }

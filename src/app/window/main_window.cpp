@@ -412,19 +412,49 @@ void MainWindow::SyncFromSession() {
                            std::max<int>(ScrollState::kMinimum, m_session.scroll.Maximum()));
         m_scroll->setValue(m_session.scroll.Value());
     }
+    SyncLog();
+    m_chart->ModelChanged();
+}
+
+void MainWindow::SyncLog() {
     const std::string& log = m_session.frameLog;
     if (log.size() < m_logShown) {
         m_pages->log()->clear();
         m_logShown = 0;
     }
-    if (log.size() > m_logShown) {
-        QString added = Latin1(log.substr(m_logShown));
-        added.remove('\r');
-        if (added.endsWith('\n')) added.chop(1);
-        m_pages->log()->appendPlainText(added);
-        m_logShown = log.size();
+    if (log.size() <= m_logShown) return;
+    // The debug page shows at most the newest lines of a full store: an
+    // import of a recording far beyond the store's capacity logs a line for
+    // every frame it tries, and the page must not hold hundreds of megabytes.
+    constexpr std::size_t kShownLogBytes = 9u << 19;
+    std::size_t from = m_logShown;
+    if (log.size() - from > kShownLogBytes) {
+        const std::size_t lineStart = log.find('\n', log.size() - kShownLogBytes);
+        from = lineStart == std::string::npos ? log.size() : lineStart + 1;
+        m_pages->log()->clear();
+        m_pages->log()->appendPlainText(
+            QString("[%1 earlier bytes of the log not shown]").arg(static_cast<qulonglong>(from)));
     }
-    m_chart->ModelChanged();
+    // A megabyte of lines at a time, the rest on the next turns of the event
+    // loop, so that a long log never holds up the window.
+    constexpr std::size_t kStep = 1u << 20;
+    std::size_t to = log.size();
+    if (to - from > kStep) {
+        const std::size_t lf = log.find('\n', from + kStep);
+        to = lf == std::string::npos ? log.size() : lf + 1;
+    }
+    QString added = Latin1(log.substr(from, to - from));
+    added.remove('\r');
+    if (added.endsWith('\n')) added.chop(1);
+    m_pages->log()->appendPlainText(added);
+    m_logShown = to;
+    if (m_logShown < log.size() && !m_logPending) {
+        m_logPending = true;
+        QTimer::singleShot(0, this, [this] {
+            m_logPending = false;
+            SyncLog();
+        });
+    }
 }
 
 }  // namespace kelvanor

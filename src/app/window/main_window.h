@@ -82,6 +82,7 @@ public:
 
     // Mirrors the session's texts, chart and scroll bar onto the widgets.
     void SyncFromSession();
+    void SyncLog();  // the debug page's part of it, shown a step at a time
 
     ChannelPages* pages() const { return m_pages; }
     InfoWindow* info() const { return m_info; }
@@ -112,6 +113,7 @@ private:
     QStringList m_satnogsSelection;  // the last selection of "Open SatNOGS CSV"
     bool m_importing = false;
     std::size_t m_logShown = 0;
+    bool m_logPending = false;  // the rest of the log is shown on a later turn
     QString m_converter;
     SystemUtcClock m_systemClock;
     const UtcClock* m_clock = &m_systemClock;
