@@ -26,6 +26,7 @@
 
 #include "acquire/file_io.h"
 #include "acquire/kiss_framing.h"
+#include "kelvanor_version.h"
 
 namespace {
 
@@ -40,6 +41,7 @@ constexpr const char* kHelp =
     "  --bind ADDR   numeric address to listen on (default 127.0.0.1)\n"
     "  --rate R      frames per second per client (default 1; 0 as fast as possible)\n"
     "  --loop        start over after the last frame instead of closing the connection\n"
+    "  --help, --version\n"
     "Prints \"listening on ADDR:PORT\" once ready. Ends on SIGINT or SIGTERM.\n"
     "Exit status: 0 after a stop signal, 1 a recording unreadable or the port unusable,\n"
     "2 usage error.\n";
@@ -160,6 +162,9 @@ int Parse(int argc, char** argv, Options& o) {
         const char* v = i + 1 < argc ? argv[i + 1] : nullptr;
         if (a == "--help") {
             std::printf("%s\n%s", kUsage, kHelp);
+            return 0;
+        } else if (a == "--version") {
+            std::printf("kelvanor-kiss-server %s\n", KELVANOR_VERSION);
             return 0;
         } else if (a == "--port") {
             if (v == nullptr) return UsageError("--port needs a number");

@@ -30,7 +30,7 @@ std::string CsvText(const Session& session) {
 }
 
 bool WriteCSVFile_Click(Session& session, std::string& path, std::string& error) {
-    path = ExportFileName(session.currentFileName, kDefaultCsvName, ".csv");
+    path = ExportFileName(session.currentFileName, kDefaultCsvName, ".csv", session.dataFolder);
     if (!WriteWholeFile(path, CsvText(session), error)) return false;
     session.statusText = path + " has been written";
     return true;

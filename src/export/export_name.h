@@ -10,8 +10,14 @@ namespace kelvanor {
 // the current file name up to its first "." (searched over the whole path),
 // followed by `extension` (".csv", ".tlm"). A name without any "." gets the
 // extension appended.
+//
+// An installed program passes its data folder as `dataFolder`: the default
+// name is then made inside it, and for a current file name inside that folder
+// the "." is searched after the folder, so that a folder such as
+// ~/.local/share/kelvanor/ does not cut the name short. With an empty
+// `dataFolder` the rule above holds unchanged.
 std::string ExportFileName(std::string& currentFileName, std::string_view defaultName,
-                           std::string_view extension);
+                           std::string_view extension, std::string_view dataFolder = {});
 
 inline constexpr std::string_view kDefaultCsvName = "kelvanor.csv";
 inline constexpr std::string_view kDefaultTlmName = "lumo4.tlm";

@@ -34,7 +34,7 @@ std::string TlmText(const ChannelLabels& labels, const RecordDisplay& display) {
 }
 
 bool WriteTLMFile_Click(Session& session, std::string& path, std::string& error) {
-    path = ExportFileName(session.currentFileName, kDefaultTlmName, ".tlm");
+    path = ExportFileName(session.currentFileName, kDefaultTlmName, ".tlm", session.dataFolder);
     if (!WriteWholeFile(path, TlmText(session.labels, session.display), error)) return false;
     session.statusText = path + " has been written";
     return true;

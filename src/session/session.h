@@ -23,6 +23,9 @@ struct Session {
     std::string currentRxTimestamp;  // stamped on every record decoded
     std::string currentHexText;      // the frame's bytes after the command byte, as hex
     std::string currentFileName;     // the file being or last imported
+    // An installed program's data folder, where exports without a data file
+    // go; empty when the program keeps its files beside itself.
+    std::string dataFolder;
     int selectedChannel = 0;         // the channel the chart shows
 
     std::string frameLog;     // the "debug" page's log, CR LF lines

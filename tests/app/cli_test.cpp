@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "acquire/kiss_framing.h"
+#include "kelvanor_version.h"
 #include "sample_pass.h"
 #include "support/temp_dir.h"
 
@@ -74,7 +75,7 @@ TEST_F(CliTest, UsageErrorsExitWith2) {
     EXPECT_EQ(Cli("--help").status, 0);
     CliRun version = Cli("--version");
     EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out, "kelvanor-cli 0.3\n");
+    EXPECT_EQ(version.out, "kelvanor-cli " KELVANOR_VERSION "\n");
 }
 
 TEST_F(CliTest, UnreadableInputExits1AndTheOthersStillImport) {

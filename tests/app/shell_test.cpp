@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "app/shell/conf_ini.h"
+#include "app/shell/program_paths.h"
 #include "app/shell/screenshot_name.h"
 #include "support/temp_dir.h"
 
@@ -78,6 +82,85 @@ TEST(ScreenshotNameTest, NeverTheDataFileItself) {
     const std::string bmpData = dir.File("old.bmp");
     testing::WriteFile(bmpData, "data");
     EXPECT_EQ(ScreenshotFileName(folder, bmpData), dir.File("old-screenshot.bmp"));
+}
+
+}  // namespace
+}  // namespace kelvanor
+
+namespace kelvanor {
+namespace {
+
+TEST(ProgramPathsTest, BesideTheProgramOrInTheUserFolders) {
+    const std::string shared = "/usr/share/kelvanor/conf.ini";
+    const std::string user = "/home/op/.config/kelvanor/conf.ini";
+    struct Case {
+        const char* name;
+        const char* programDir;
+        bool writable;
+        std::vector<std::string> existing;
+        const char* configHome;
+        const char* dataHome;
+        bool userFolders;
+        std::string confIni, dataDir;
+    } cases[] = {
+        {"build tree", "/src/build/bin/", true, {"/src/build/bin/conf.ini"}, "/home/op/.config/",
+         "/home/op/.local/share/", false, "/src/build/bin/conf.ini", "/src/build/bin/"},
+        {"portable copy without a separator", "/opt/k", true, {}, "/home/op/.config/",
+         "/home/op/.local/share/", false, "/opt/k/conf.ini", "/opt/k/"},
+        {"installed, the user's conf.ini wins", "/usr/bin/", false, {user, shared, "/usr/bin/conf.ini"},
+         "/home/op/.config/", "/home/op/.local/share/", true, user, "/home/op/.local/share/kelvanor/"},
+        {"installed, a conf.ini beside the program next", "/usr/bin/", false,
+         {shared, "/usr/bin/conf.ini"}, "/home/op/.config/", "/home/op/.local/share/", true,
+         "/usr/bin/conf.ini", "/home/op/.local/share/kelvanor/"},
+        {"installed, the shipped sample last", "/usr/bin/", false, {shared}, "/home/op/.config",
+         "/home/op/.local/share", true, shared, "/home/op/.local/share/kelvanor/"},
+        {"installed tree in a writable prefix (root, a user prefix)", "/usr/bin/", true, {shared},
+         "/root/.config/", "/root/.local/share/", true, shared, "/root/.local/share/kelvanor/"},
+        {"unwritable, no conf.ini anywhere: the user's, read as missing", "/ro/bin/", false, {},
+         "/home/op/.config/", "/home/op/.local/share/", true, user, "/home/op/.local/share/kelvanor/"},
+        {"unwritable and no home: beside the program", "/ro/bin/", false, {}, "", "", true,
+         "/ro/bin/conf.ini", "/ro/bin/"},
+    };
+    for (const Case& c : cases) {
+        PathFacts facts;
+        facts.programDir = c.programDir;
+        facts.programDirWritable = c.writable;
+        facts.configHome = c.configHome;
+        facts.dataHome = c.dataHome;
+        const std::vector<std::string> existing = c.existing;
+        facts.fileExists = [&](const std::string& path) {
+            return std::find(existing.begin(), existing.end(), path) != existing.end();
+        };
+        const ProgramPaths paths = ChooseProgramPaths(facts);
+        EXPECT_EQ(paths.userFolders, c.userFolders) << c.name;
+        EXPECT_EQ(paths.confIni, c.confIni) << c.name;
+        EXPECT_EQ(paths.dataDir, c.dataDir) << c.name;
+        const std::string help = paths.HelpText();
+        EXPECT_NE(help.find(c.confIni), std::string::npos) << c.name;
+        EXPECT_NE(help.find(c.dataDir), std::string::npos) << c.name;
+    }
+}
+
+TEST(ProgramPathsTest, FolderHelpers) {
+    EXPECT_EQ(ParentFolder("/usr/bin/"), "/usr/");
+    EXPECT_EQ(ParentFolder("/usr/bin"), "/usr/");
+    EXPECT_EQ(ParentFolder("/bin/"), "/");
+    EXPECT_EQ(ParentFolder("/"), "/");
+    EXPECT_EQ(ParentFolder("bin/"), "./");
+
+    EXPECT_EQ(XdgFolder("/xdg/conf", "/home/op", ".config"), "/xdg/conf/");
+    EXPECT_EQ(XdgFolder("relative/conf", "/home/op", ".config"), "/home/op/.config/");
+    EXPECT_EQ(XdgFolder("", "/home/op/", ".local/share"), "/home/op/.local/share/");
+    EXPECT_EQ(XdgFolder(nullptr, nullptr, ".config"), "");
+    EXPECT_EQ(XdgFolder(nullptr, "", ".config"), "");
+
+    testing::TempDir dir;
+    std::string error;
+    EXPECT_TRUE(EnsureFolder(dir.File("a/b/c"), error));
+    EXPECT_TRUE(EnsureFolder(dir.File("a/b/c"), error)) << "an existing folder is fine";
+    testing::WriteFile(dir.File("plain"), "x");
+    EXPECT_FALSE(EnsureFolder(dir.File("plain/sub"), error));
+    EXPECT_FALSE(error.empty());
 }
 
 }  // namespace

@@ -453,6 +453,42 @@ private slots:
         QCOMPARE(messages.shown.first(), QString("KELVANOR: File Not Found"));
     }
 
+    void installedProgramUsesTheUserFolders() {
+        // Not yet existing user folders; the shipped conf.ini is read.
+        const std::string data = dir->filePath("home/.local/share/kelvanor/").toStdString();
+        const std::string shipped = dir->filePath("conf.ini").toStdString();
+        ProgramPaths paths;
+        paths.userFolders = true;
+        paths.confIni = shipped;
+        paths.userConfIni = dir->filePath("home/.config/kelvanor/conf.ini").toStdString();
+        paths.dataDir = data;
+        window.reset();
+        session = std::make_unique<Session>();
+        window = std::make_unique<MainWindow>(*session, chooser, messages, keys, paths);
+        window->Form_Load();
+        window->show();
+        QCOMPARE(Find<QLabel>("Label2")->text(), QString("[LOCALHOST:8001]"));
+        QCOMPARE(Find<QLineEdit>("Text4")->text(),
+                 QString::fromStdString("conf.ini: " + shipped + "; files: " + data));
+        QVERIFY(Find<QLineEdit>("Text4")->toolTip().contains(QString::fromStdString(paths.userConfIni)));
+        QVERIFY(QFileInfo(QString::fromStdString(data)).isDir());
+        QCOMPARE(window->configuration().imagePath, data);
+
+        // Exports without a data file land in the data folder.
+        window->WriteCSVFile_Click();
+        QVERIFY(QFileInfo::exists(QString::fromStdString(data + "kelvanor.csv")));
+        QCOMPARE(Find<QLineEdit>("Text4")->text(), QString::fromStdString(data + "kelvanor.csv has been written"));
+
+        // A data folder that cannot be made is named, and the program still starts.
+        WriteBytes(dir->filePath("file"), "x");
+        paths.dataDir = dir->filePath("file/kelvanor/").toStdString();
+        window.reset();
+        session = std::make_unique<Session>();
+        window = std::make_unique<MainWindow>(*session, chooser, messages, keys, paths);
+        window->Form_Load();
+        QVERIFY(Find<QLineEdit>("Text4")->text().startsWith("cannot create "));
+    }
+
     void hostileConfIniStartsAndEndsInError_data() {
         QTest::addColumn<QByteArray>("conf");
         QTest::addColumn<bool>("written");
@@ -600,7 +636,7 @@ private slots:
         QVERIFY(info != nullptr);
         QVERIFY(info->isVisible());
         QCOMPARE(info->windowTitle(), QString("Info"));
-        QCOMPARE(info->findChild<QLabel*>("Label2")->text(), QString("Version 0.3    (04 Feb 2021)"));
+        QCOMPARE(info->findChild<QLabel*>("Label2")->text(), QString("Version " KELVANOR_VERSION "    (04 Feb 2021)"));
         const QString disclaimer = info->findChild<QLabel*>("Label11")->text();
         QVERIFY(disclaimer.startsWith("THE SOFTWARE IS PROVIDED "));
         QVERIFY(disclaimer.endsWith("USE OR PERFORMANCE OF THIS SOFTWARE."));

@@ -29,6 +29,24 @@ TEST(ExportNameTest, UpToTheFirstDotOfThePath) {
     EXPECT_EQ(ExportFileName(empty, kDefaultTlmName, ".tlm"), "kelvanor.tlm");
 }
 
+TEST(ExportNameTest, InsideAnInstalledProgramsDataFolder) {
+    const std::string data = "/home/op/.local/share/kelvanor/";
+    struct Case {
+        std::string current, expected;
+    } cases[] = {
+        {"", data + "kelvanor.csv"},  // the default is made in the data folder
+        {data + "2020-11-29_kelvanor.kss", data + "2020-11-29_kelvanor.csv"},
+        {data + "pass", data + "pass.csv"},
+        {"/logs/pass1.kss", "/logs/pass1.csv"},  // elsewhere the whole-path rule holds
+        {"/home/op/.local/pass1.kss", "/home/op/.csv"},
+    };
+    for (Case c : cases) EXPECT_EQ(ExportFileName(c.current, kDefaultCsvName, ".csv", data), c.expected);
+    std::string current;
+    ExportFileName(current, kDefaultTlmName, ".tlm", data);
+    EXPECT_EQ(current, data + "lumo4.tlm");
+    EXPECT_EQ(ExportFileName(current, kDefaultCsvName, ".csv", data), data + "lumo4.csv");
+}
+
 class ExportTest : public ::testing::Test {
 protected:
     ExportTest() : session(std::make_unique<Session>()) { InitChannelLabels(session->labels); }

@@ -8,12 +8,16 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "acquire/file_io.h"
 #include "acquire/import_sequence.h"
 #include "browse/browser.h"
 #include "channels/channel_table.h"
 #include "export/csv_export.h"
 #include "export/tlm_export.h"
+#include "kelvanor_version.h"
+#include "app/shell/program_paths.h"
 #include "live_client.h"
 #include "posix_locale.h"
 #include "session/session.h"
@@ -39,7 +43,7 @@ constexpr const char* kHelp =
     "  --connect HOST:PORT  records every arrival into the day's recording, decodes\n"
     "                 beacons and prints a line per arrival\n"
     "  --for SECONDS  stop after this time (default: until SIGINT/SIGTERM)\n"
-    "  --record-dir DIR  where the recordings go (default: the program's folder)\n"
+    "  --record-dir DIR  where the recordings go (default: the data folder below)\n"
     "  --csv PATH     afterwards, the CSV export of what was received\n"
     "  --help, --version\n"
     "Exit status: 0 success, 1 an input could not be read or an output not written,\n"
@@ -68,8 +72,49 @@ struct Options {
     bool haveFor = false;
 };
 
+// Where this run keeps its files: beside the program in a build tree, the
+// user's XDG folders when installed.
+// The program's folder: from /proc, else from argv[0] as the shell found it.
+std::string ProgramFolder(const char* argv0) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    if (exe.empty() && argv0 != nullptr) {
+        const std::string name = argv0;
+        if (name.find('/') != std::string::npos) {
+            exe = fs::absolute(name, ec).lexically_normal();
+        } else if (const char* path = std::getenv("PATH")) {
+            std::string_view rest = path;
+            while (exe.empty() && !rest.empty()) {
+                const std::size_t colon = rest.find(':');
+                const fs::path candidate = fs::path(rest.substr(0, colon)) / name;
+                if (access(candidate.c_str(), X_OK) == 0) exe = candidate;
+                rest = colon == std::string_view::npos ? std::string_view() : rest.substr(colon + 1);
+            }
+        }
+    }
+    const std::string dir = exe.parent_path().string();
+    return dir.empty() ? "." : dir;
+}
+
+kelvanor::ProgramPaths FindProgramPaths(const char* argv0) {
+    const std::string dir = ProgramFolder(argv0);
+    kelvanor::PathFacts facts;
+    facts.programDir = dir;
+    facts.programDir.push_back('/');
+    facts.programDirWritable = access(dir.c_str(), W_OK) == 0;
+    const char* home = std::getenv("HOME");
+    facts.configHome = kelvanor::XdgFolder(std::getenv("XDG_CONFIG_HOME"), home, ".config");
+    facts.dataHome = kelvanor::XdgFolder(std::getenv("XDG_DATA_HOME"), home, ".local/share");
+    facts.fileExists = [](const std::string& path) {
+        std::error_code e;
+        return std::filesystem::is_regular_file(path, e);
+    };
+    return kelvanor::ChooseProgramPaths(facts);
+}
+
 // Returns -1 when the command line parsed, else the exit status.
-int Parse(int argc, char** argv, Options& o) {
+int Parse(int argc, char** argv, const kelvanor::ProgramPaths& paths, Options& o) {
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         auto value = [&](std::string& out) -> bool {
@@ -78,10 +123,10 @@ int Parse(int argc, char** argv, Options& o) {
             return true;
         };
         if (a == "--help") {
-            std::cout << kUsage << "\n" << kHelp;
+            std::cout << kUsage << "\n" << kHelp << "Recordings without --record-dir go to " << paths.dataDir << "\n";
             return 0;
         } else if (a == "--version") {
-            std::cout << "kelvanor-cli 0.3\n";
+            std::cout << "kelvanor-cli " KELVANOR_VERSION "\n";
             return 0;
         } else if (a == "--locale") {
             if (!value(o.locale)) return UsageError("--locale needs a name");
@@ -139,7 +184,8 @@ int Parse(int argc, char** argv, Options& o) {
 int main(int argc, char** argv) {
     using namespace kelvanor;
     Options o;
-    if (int status = Parse(argc, argv, o); status >= 0) return status;
+    const ProgramPaths paths = FindProgramPaths(argc > 0 ? argv[0] : nullptr);
+    if (int status = Parse(argc, argv, paths, o); status >= 0) return status;
 
     auto session = std::make_unique<Session>();
     StderrReporter reporter;
@@ -155,13 +201,12 @@ int main(int argc, char** argv) {
     if (!o.connect.empty()) {
         std::string host, port;
         if (!SplitHostPort(o.connect, host, port)) return UsageError("--connect needs HOST:PORT");
-        std::string dir = o.recordDir;
-        if (dir.empty()) {
-            std::error_code ec;
-            dir = std::filesystem::read_symlink("/proc/self/exe", ec).parent_path().string();
-            if (dir.empty()) dir = ".";
-        }
+        std::string dir = o.recordDir.empty() ? paths.dataDir : o.recordDir;
         if (dir.back() != '/') dir.push_back('/');
+        if (std::string error; paths.userFolders && o.recordDir.empty() && !EnsureFolder(dir, error)) {
+            std::cerr << "kelvanor-cli: cannot create " << dir << ": " << error << "\n";
+            return 1;
+        }
         std::string error;
         int status = RunLiveClient(*session, host, port, o.seconds, dir, stdout, error);
         if (status != 0) std::cerr << "kelvanor-cli: " << error << "\n";

@@ -12,11 +12,24 @@
 #include <QStringList>
 #include <cstdio>
 
+#include "kelvanor_version.h"
+
 namespace {
 
+constexpr const char* kUsageLine = "usage: nconvert -out png [-colors N] [-quiet] [-D] FILE...";
+
+constexpr const char* kHelp =
+    "Converts each FILE (any image format Qt reads, such as the window's BMP\n"
+    "screenshots) into a PNG beside it, its extension replaced by .png.\n"
+    "  -out png    the output format (only png)\n"
+    "  -colors N   at most N colours, 2 to 256 (an indexed PNG)\n"
+    "  -quiet      no message per converted file\n"
+    "  -D          delete FILE once it has been converted\n"
+    "  --help, --version\n"
+    "Exit status: 0 all converted, 1 a file could not be read or written, 2 usage error.\n";
+
 int Usage(const char* message) {
-    std::fprintf(stderr, "nconvert: %s\nusage: nconvert -out png [-colors N] [-quiet] [-D] FILE...\n",
-                 message);
+    std::fprintf(stderr, "nconvert: %s\n%s\n", message, kUsageLine);
     return 2;
 }
 
@@ -41,7 +54,13 @@ int main(int argc, char** argv) {
     QStringList files;
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
-        if (a == "-out") {
+        if (a == "--help") {
+            std::printf("%s\n%s", kUsageLine, kHelp);
+            return 0;
+        } else if (a == "--version") {
+            std::printf("nconvert (KELVANOR Telemetry Decoder) %s\n", KELVANOR_VERSION);
+            return 0;
+        } else if (a == "-out") {
             if (++i >= args.size()) return Usage("-out needs a format");
             format = args[i].toLower();
         } else if (a == "-colors") {

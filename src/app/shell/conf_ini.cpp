@@ -70,15 +70,18 @@ Configuration ParseConfiguration(std::string_view text, const std::string& progr
     return config;
 }
 
-Configuration ReadConfiguration(const std::string& programDir) {
+Configuration ReadConfigurationFile(const std::string& path, const std::string& defaultImageFolder) {
     std::string text, error;
-    const std::string path = programDir + "conf.ini";
     if (!ReadWholeFile(path, text, error)) {
-        Configuration config = ParseConfiguration("", programDir);
+        Configuration config = ParseConfiguration("", defaultImageFolder);
         config.problems.push_back("cannot read " + path + " (" + error + "); using the defaults");
         return config;
     }
-    return ParseConfiguration(text, programDir);
+    return ParseConfiguration(text, defaultImageFolder);
+}
+
+Configuration ReadConfiguration(const std::string& programDir) {
+    return ReadConfigurationFile(programDir + "conf.ini", programDir);
 }
 
 }  // namespace kelvanor

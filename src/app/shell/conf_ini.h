@@ -32,6 +32,11 @@ struct Configuration {
 // separator) is the default image folder.
 Configuration ParseConfiguration(std::string_view text, const std::string& programDir);
 
+// Reads the conf.ini at `path`, with `defaultImageFolder` (ending in "/")
+// as the screenshot folder when IMAGE_PATH is absent. A missing or unreadable
+// file gives the defaults with a problem noted.
+Configuration ReadConfigurationFile(const std::string& path, const std::string& defaultImageFolder);
+
 // Reads `programDir` + "conf.ini"; a missing or unreadable file gives the
 // defaults with a problem noted.
 Configuration ReadConfiguration(const std::string& programDir);

@@ -2,9 +2,11 @@
 
 #include <QWidget>
 
+#include "kelvanor_version.h"
+
 namespace kelvanor {
 
-inline constexpr const char* kVersion = "0.3";
+inline constexpr const char* kVersion = KELVANOR_VERSION;
 inline constexpr const char* kReleaseDate = "04 Feb 2021";
 
 // The ISC licence's warranty disclaimer, as one paragraph.

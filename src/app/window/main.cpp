@@ -1,27 +1,55 @@
 // kelvanor: the telemetry decoder's window.
-//   kelvanor [--open FILE...] [--grab PNG]
+//   kelvanor [--open FILE] [--grab PNG] [FILE...]
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QTimer>
 #include <cstdio>
 #include <memory>
 
+#include "app/shell/program_paths.h"
+#include "kelvanor_version.h"
 #include "session/session.h"
 #include "window/main_window.h"
 #include "window/qt_interfaces.h"
 #include "window/regional_qt.h"
 
+namespace {
+
+// Beside the program in a build tree; the user's folders when installed.
+kelvanor::ProgramPaths FindProgramPaths() {
+    kelvanor::PathFacts facts;
+    const QString dir = QDir(QCoreApplication::applicationDirPath()).path();
+    facts.programDir = QFile::encodeName(dir).toStdString() + "/";
+    facts.programDirWritable = QFileInfo(dir).isWritable();
+    auto folder = [](QStandardPaths::StandardLocation location) {
+        const QString path = QStandardPaths::writableLocation(location);
+        return path.isEmpty() ? std::string() : QFile::encodeName(path).toStdString() + "/";
+    };
+    facts.configHome = folder(QStandardPaths::GenericConfigLocation);
+    facts.dataHome = folder(QStandardPaths::GenericDataLocation);
+    facts.fileExists = [](const std::string& path) {
+        return QFileInfo(QFile::decodeName(path.c_str())).isFile();
+    };
+    return kelvanor::ChooseProgramPaths(facts);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("kelvanor");
-    QApplication::setApplicationVersion("0.3");
+    QApplication::setApplicationVersion(KELVANOR_VERSION);
     QFont font = QApplication::font();
     font.setPointSizeF(7.5);
     QApplication::setFont(font);
 
     QCommandLineParser parser;
-    parser.setApplicationDescription("KELVANOR Telemetry Decoder");
+    const kelvanor::ProgramPaths paths = FindProgramPaths();
+    parser.setApplicationDescription("KELVANOR Telemetry Decoder\n" +
+                                     QString::fromLocal8Bit(paths.HelpText().c_str()).trimmed());
     parser.addHelpOption();
     parser.addVersionOption();
     QCommandLineOption open("open", "Import FILE at start (.kss: recording, else SatNOGS log); "
@@ -31,7 +59,7 @@ int main(int argc, char** argv) {
                             "PNG");
     parser.addOption(open);
     parser.addOption(grab);
-    parser.addPositionalArgument("FILE", "More files for --open.", "[FILE...]");
+    parser.addPositionalArgument("FILE", "More files to import at start, as with --open.", "[FILE...]");
     parser.process(app);
 
     auto session = std::make_unique<kelvanor::Session>();
@@ -40,14 +68,12 @@ int main(int argc, char** argv) {
     kelvanor::MainWindow* window = nullptr;
     kelvanor::DialogFileChooser files(nullptr);
     kelvanor::BoxMessageSink messages(nullptr);
-    const std::string programDir = QDir(QCoreApplication::applicationDirPath()).path().toStdString() + "/";
-    kelvanor::MainWindow main(*session, files, messages, keys, programDir);
+    kelvanor::MainWindow main(*session, files, messages, keys, paths);
     window = &main;
     window->Form_Load();
     window->show();
 
-    QStringList toOpen = parser.values(open);
-    if (!toOpen.isEmpty()) toOpen += parser.positionalArguments();
+    const QStringList toOpen = parser.values(open) + parser.positionalArguments();
     const QString grabPath = parser.value(grab);
     QTimer::singleShot(0, window, [window, toOpen, grabPath] {
         if (!toOpen.isEmpty()) window->OpenFiles(toOpen);

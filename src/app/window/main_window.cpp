@@ -85,15 +85,20 @@ private:
 };
 
 MainWindow::MainWindow(Session& session, FileChooser& files, MessageSink& messages,
-                       KeyStateSource& keys, std::string programDir)
+                       KeyStateSource& keys, const std::string& programDir)
+    : MainWindow(session, files, messages, keys, PathsBesideProgram(programDir)) {}
+
+MainWindow::MainWindow(Session& session, FileChooser& files, MessageSink& messages,
+                       KeyStateSource& keys, ProgramPaths paths)
     : m_session(session),
       m_files(files),
       m_messages(messages),
       m_keys(keys),
-      m_programDir(std::move(programDir)),
+      m_paths(std::move(paths)),
       m_hooks(std::make_unique<Hooks>()),
       m_reporter(std::make_unique<Reporter>(messages)) {
-    m_recordingDir = m_programDir;
+    m_recordingDir = m_paths.dataDir;
+    if (m_paths.userFolders) m_session.dataFolder = m_paths.dataDir;
     setObjectName("Form1");
     setWindowTitle(WindowTitle());
     m_session.frameBytes.SetReporter(m_reporter.get());
@@ -242,18 +247,26 @@ void MainWindow::HandleArrival(const QByteArray& chunk) {
 
 void MainWindow::Form_Load() {
     InitChannelLabels(m_session.labels);
-    m_config = ReadConfiguration(m_programDir);
+    m_config = ReadConfigurationFile(m_paths.confIni, m_paths.dataDir);
     if (!m_config.server.empty() || !m_config.portText.empty()) {
         m_label2->setText(QString::fromLatin1(m_config.ServerLabel()));
     }
     m_command1->setVisible(m_config.screenshotButton);
-    if (!m_config.problems.empty()) {
-        std::string text;
-        for (const std::string& p : m_config.problems) text += (text.empty() ? "" : "; ") + p;
-        m_session.statusText = text;
+    std::string text;
+    for (const std::string& p : m_config.problems) text += (text.empty() ? "" : "; ") + p;
+    if (m_paths.userFolders) {
+        // An installed program says where its settings and files are.
+        std::string error;
+        if (!EnsureFolder(m_paths.dataDir, error)) {
+            text += (text.empty() ? "" : "; ") + ("cannot create " + m_paths.dataDir + " (" + error + ")");
+        }
+        text += (text.empty() ? "" : "; ") + m_paths.Summary();
+        m_text4->setToolTip(QString::fromLocal8Bit(m_paths.HelpText().c_str()).trimmed());
     }
+    if (!text.empty()) m_session.statusText = text;
     m_timer1->start();
     SyncFromSession();
+    m_text4->setCursorPosition(0);  // a long start-up note shows its beginning
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

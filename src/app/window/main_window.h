@@ -9,6 +9,7 @@
 #include "acquire/import_sequence.h"
 #include "acquire/utc_clock.h"
 #include "app/shell/conf_ini.h"
+#include "app/shell/program_paths.h"
 #include "decode/reporter.h"
 #include "window/info_window.h"
 #include "window/interfaces.h"
@@ -36,13 +37,18 @@ class LiveSocket;
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
+    // Settings and files where `paths` says.
     MainWindow(Session& session, FileChooser& files, MessageSink& messages, KeyStateSource& keys,
-               std::string programDir);
+               ProgramPaths paths);
+    // Settings and files beside the program in `programDir` (ending in "/").
+    MainWindow(Session& session, FileChooser& files, MessageSink& messages, KeyStateSource& keys,
+               const std::string& programDir);
     ~MainWindow() override;
 
     // Start-up: names and units on the pages, then conf.ini.
     void Form_Load();
     const Configuration& configuration() const { return m_config; }
+    const ProgramPaths& paths() const { return m_paths; }
 
     // Menu commands and controls.
     void MnuOpenKISSFile_Click();
@@ -98,7 +104,7 @@ private:
     FileChooser& m_files;
     MessageSink& m_messages;
     KeyStateSource& m_keys;
-    std::string m_programDir;
+    ProgramPaths m_paths;
     Configuration m_config;
     std::unique_ptr<Hooks> m_hooks;
     std::unique_ptr<Reporter> m_reporter;

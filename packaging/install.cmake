@@ -1,0 +1,60 @@
+# Installation layout and the Debian package; included from the top-level
+# CMakeLists.txt.
+#   bin/                        kelvanor, kelvanor-cli, kelvanor-kiss-server, nconvert
+#   share/applications/         kelvanor.desktop
+#   share/icons/hicolor/        kelvanor.svg (scalable), kelvanor.png (256x256)
+#   share/kelvanor/             conf.ini (the settings an installed program starts
+#                               with), samples/ (a recording and a SatNOGS log)
+#   share/doc/kelvanor/         README.md, formats.md, performance.md, window.png
+#   share/man/man1/             kelvanor-cli.1
+# An installed program recognises itself by share/kelvanor/conf.ini beside its
+# bin/ and keeps its settings and files in the user's folders.
+include(GNUInstallDirs)
+
+set(KELVANOR_PACKAGING_DIR ${CMAKE_CURRENT_LIST_DIR})
+
+install(TARGETS kelvanor-cli kelvanor-kiss-server RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(KELVANOR_BUILD_GUI)
+    install(TARGETS kelvanor nconvert RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    install(FILES ${KELVANOR_PACKAGING_DIR}/kelvanor.desktop
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+    install(FILES ${KELVANOR_PACKAGING_DIR}/kelvanor.svg
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+    install(FILES ${KELVANOR_PACKAGING_DIR}/kelvanor.png
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps)
+endif()
+
+install(FILES ${PROJECT_SOURCE_DIR}/conf.ini DESTINATION ${CMAKE_INSTALL_DATADIR}/kelvanor)
+install(FILES ${PROJECT_SOURCE_DIR}/samples/2020-11-29_kelvanor.kss
+              ${PROJECT_SOURCE_DIR}/samples/satnogs-2020-11-29.csv
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/kelvanor/samples)
+install(FILES ${PROJECT_SOURCE_DIR}/README.md
+              ${PROJECT_SOURCE_DIR}/docs/formats.md
+              ${PROJECT_SOURCE_DIR}/docs/performance.md
+              ${PROJECT_SOURCE_DIR}/docs/window.png
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+configure_file(${KELVANOR_PACKAGING_DIR}/kelvanor-cli.1.in ${CMAKE_BINARY_DIR}/man/kelvanor-cli.1 @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/man/kelvanor-cli.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+# cpack -G DEB in the build folder makes kelvanor_VERSION_ARCH.deb. Its
+# dependencies are worked out by dpkg-shlibdeps from the programs' libraries
+# (the Debian Qt 6 runtime packages, libc, libstdc++).
+set(CPACK_PACKAGE_NAME kelvanor)
+set(CPACK_PACKAGE_VENDOR "KELVANOR ground station")
+set(CPACK_PACKAGE_CONTACT "KELVANOR ground station <kelvanor@localhost>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Telemetry decoder for the KELVANOR satellite beacon")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Decodes the beacon of the small satellite KELVANOR (AX.25 frames in KISS\n"
+    "framing) from a live KISS server over TCP, from KISS recordings and from\n"
+    "SatNOGS frame logs into 118 telemetry channels, and shows, browses,\n"
+    "charts and exports them. Includes a command-line decoder, a KISS replay\n"
+    "server and a sample recording.")
+string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION hamradio)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_STRIP_FILES ON)
+include(CPack)
