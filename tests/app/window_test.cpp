@@ -17,6 +17,7 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QPainter>
 #include <QToolTip>
 #include <QWheelEvent>
 #include <memory>
@@ -581,6 +582,42 @@ private slots:
         window->ExportVisibleRange_Click();
         QCOMPARE(messages.shown.size(), 1);
         QVERIFY(messages.shown.front().startsWith("Error: Cannot write "));
+    }
+
+    // Pictures of the exploring features for the documentation, made only
+    // when KELVANOR_DOC_SHOTS names a folder.
+    void documentationPictures() {
+        const QString out = qEnvironmentVariable("KELVANOR_DOC_SHOTS");
+        if (out.isEmpty()) QSKIP("KELVANOR_DOC_SHOTS not set");
+        ImportSample();
+        window->Option1_Click(3);
+        Find<QScrollBar>("HScroll1")->setValue(141);
+        Find<QScrollBar>("HScroll1")->setValue(142);
+        ChartView* chart = window->chart();
+        Wheel(chart, chart->PointOf(150), 6);
+        Mouse(chart, QEvent::MouseMove, chart->PointOf(142), Qt::NoButton, Qt::NoButton);
+        QCoreApplication::processEvents();
+        QImage picture = window->grab().toImage();
+        QVERIFY(picture.save(QDir(out).filePath("chart-explore.png")));
+
+        // The value box's tooltip, drawn into the picture where it would appear.
+        auto* box = Find<QLineEdit>("Text1_3");
+        const QPoint at(box->width() / 2, box->height() / 2);
+        QHelpEvent help(QEvent::ToolTip, at, box->mapToGlobal(at));
+        QApplication::sendEvent(box, &help);
+        QWidget* tip = nullptr;
+        QTRY_VERIFY((tip = [] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w->inherits("QTipLabel") && w->isVisible()) return w;
+            return static_cast<QWidget*>(nullptr);
+        }()) != nullptr);
+        const QImage tipImage = tip->grab().toImage();
+        QPainter painter(&picture);
+        const QPoint where = box->mapTo(window.get(), at + QPoint(12, 16));
+        painter.drawImage(where, tipImage);
+        painter.end();
+        QVERIFY(picture.save(QDir(out).filePath("value-provenance.png")));
+        QToolTip::hideText();
     }
 };
 
