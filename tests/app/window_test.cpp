@@ -490,6 +490,11 @@ private slots:
         // A double click shows the whole chart again.
         Mouse(chart, QEvent::MouseButtonDblClick, chart->PointOf(120), Qt::LeftButton, Qt::LeftButton);
         QVERIFY(!chart->Viewport().Zoomed());
+        // So does an import, even of as many records on the same channel.
+        Wheel(chart, chart->PointOf(100), 6);
+        QVERIFY(chart->Viewport().Zoomed());
+        ImportSample();
+        QVERIFY(!chart->Viewport().Zoomed());
     }
 
     void hoverReadoutAndStatistics() {

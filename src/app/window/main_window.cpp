@@ -280,6 +280,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 void MainWindow::RunImport(ImportKind kind, QStringList& selection, const QString& filter) {
     if (m_importing) return;
     ResetBeforeImport(m_session);
+    m_chart->ResetView();  // new records: the whole chart again
     m_logShown = 0;
     m_pages->log()->clear();
     SyncFromSession();
@@ -315,6 +316,7 @@ void MainWindow::MnuOpenServerLog_Click() {
 void MainWindow::OpenFiles(const QStringList& paths) {
     if (m_importing || paths.isEmpty()) return;
     ResetBeforeImport(m_session);
+    m_chart->ResetView();  // new records: the whole chart again
     m_logShown = 0;
     m_pages->log()->clear();
     for (const QString& path : paths) {
