@@ -177,17 +177,6 @@ protected:
     std::unique_ptr<Session> session;
 };
 
-TEST_F(SessionTest, EveryRedrawCarriesTheStatisticsOfAllRecords) {
-    DrawChannelChart(*session, 0);  // the beacon packet counter
-    const ChannelStats& s = session->chart.stats;
-    EXPECT_EQ(s.count, 10);
-    EXPECT_EQ(s.min, session->records.Record(1).Values[0]);
-    EXPECT_EQ(s.max, session->records.Record(10).Values[0]);
-    EXPECT_DOUBLE_EQ(s.mean, (s.min + s.max) / 2);  // consecutive counts
-    DrawChannelChart(*session, 52);
-    EXPECT_EQ(session->chart.stats.max, 0);
-}
-
 TEST_F(SessionTest, ReadoutNamesRecordTimeAndValueWithUnit) {
     EXPECT_EQ(ReadoutText(*session, 1), "");  // nothing charted yet
     DrawChannelChart(*session, 3);
