@@ -589,6 +589,12 @@ private slots:
     void documentationPictures() {
         const QString out = qEnvironmentVariable("KELVANOR_DOC_SHOTS");
         if (out.isEmpty()) QSKIP("KELVANOR_DOC_SHOTS not set");
+        // The program's own font size, as in its --grab pictures.
+        const QFont before = QApplication::font();
+        QFont small = before;
+        small.setPointSizeF(7.5);
+        QApplication::setFont(small);
+        Start("TCP_SERVER = localhost\r\nTCP_PORT=8001\r\n");
         ImportSample();
         window->Option1_Click(3);
         Find<QScrollBar>("HScroll1")->setValue(141);
@@ -618,6 +624,7 @@ private slots:
         painter.end();
         QVERIFY(picture.save(QDir(out).filePath("value-provenance.png")));
         QToolTip::hideText();
+        QApplication::setFont(before);
     }
 };
 
