@@ -3,12 +3,12 @@
 #include <QApplication>
 #include <QFontMetricsF>
 #include <QMouseEvent>
-#include <QWheelEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPolygonF>
 #include <QString>
 #include <QVector>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 
