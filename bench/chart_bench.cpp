@@ -1,6 +1,7 @@
 // Cost of one chart redraw at the store's full size: ours (model fill plus
 // QPainter rendering) and, where Qt Charts is installed, the same picture
-// through a QBarSeries and a QLineSeries for comparison.
+// through a QBarSeries and a QLineSeries for comparison; and the cost of one
+// zoom or pan frame on the full store.
 //
 // Besides the usual benchmark flags, --chart_png_dir=DIR writes each
 // benchmark's picture to DIR before the timings start.
@@ -11,12 +12,14 @@
 #include <QPainter>
 #include <QString>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "acquire/kiss_file_reader.h"
 #include "chart/channel_chart.h"
+#include "chart/chart_viewport.h"
 #include "chart_view/chart_view.h"
 #include "sample_pass.h"
 #include "session/session.h"
@@ -82,6 +85,53 @@ BENCHMARK(BM_ChartRedraw10000)->Unit(benchmark::kMillisecond);
 
 void BM_ChartRedrawLine10000(benchmark::State& state) { OurRedraw(state, false, "ours_line"); }
 BENCHMARK(BM_ChartRedrawLine10000)->Unit(benchmark::kMillisecond);
+
+// One frame of exploring the full store: a wheel step or a drag step on the
+// view, then the repaint. The model is not rebuilt (zooming and panning do
+// not redraw the chart); the sequence zooms in from the whole chart to about
+// 200 records, pans both ways on both axes and zooms back out, so frames mix
+// the per-pixel-column drawing of dense views with single bars.
+void ZoomPanFrames(benchmark::State& state, bool bars, const char* picture) {
+    Session& session = FullSession();
+    session.barChart = bars;
+    DrawChannelChart(session, kBatteryChannel);
+    ChartView view;
+    view.resize(kImageSize);
+    view.SetModel(&session.chart);
+    QImage image(kImageSize, QImage::Format_ARGB32_Premultiplied);
+    auto paint = [&] {
+        QPainter painter(&image);
+        view.RenderTo(painter, view.rect());
+    };
+    paint();
+    const QPointF centre = view.PlotRect().center();
+    std::vector<std::function<void()>> steps;
+    for (int i = 0; i < 12; ++i) steps.push_back([&] { view.ZoomAt(centre + QPointF(60, -20), 0.7, 0.9); });
+    for (int i = 0; i < 10; ++i) steps.push_back([&] { view.PanByPixels(QPointF(-25, 4)); });
+    for (int i = 0; i < 10; ++i) steps.push_back([&] { view.PanByPixels(QPointF(25, -4)); });
+    for (int i = 0; i < 12; ++i) steps.push_back([&] { view.ZoomAt(centre + QPointF(60, -20), 1 / 0.7, 1 / 0.9); });
+    for (int i = 0; i < 12; ++i) steps[static_cast<std::size_t>(i)]();
+    paint();
+    SavePicture(image, picture);
+    view.ResetView();
+    std::size_t k = 0;
+    long long visible = 0;
+    for (auto _ : state) {
+        steps[k]();
+        paint();
+        visible += VisibleRecords(view.Viewport()).Count();
+        benchmark::DoNotOptimize(image.constBits());
+        k = (k + 1) % steps.size();
+    }
+    state.counters["points"] = session.chart.Points();
+    state.counters["visible"] = benchmark::Counter(static_cast<double>(visible), benchmark::Counter::kAvgIterations);
+}
+
+void BM_ChartZoomPanFrame10000(benchmark::State& state) { ZoomPanFrames(state, true, "ours_zoomed_bars"); }
+BENCHMARK(BM_ChartZoomPanFrame10000)->Unit(benchmark::kMillisecond);
+
+void BM_ChartZoomPanFrameLine10000(benchmark::State& state) { ZoomPanFrames(state, false, "ours_zoomed_line"); }
+BENCHMARK(BM_ChartZoomPanFrameLine10000)->Unit(benchmark::kMillisecond);
 
 #ifdef KELVANOR_HAVE_QT_CHARTS
 

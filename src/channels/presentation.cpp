@@ -28,6 +28,7 @@ PresentationRule RuleOf(int channel) {
 
 void RecordDisplay::ClearValues() {
     for (std::string& s : value) s.clear();
+    shownRecord = 0;
 }
 
 std::string ByteToBits(std::uint8_t b) {
@@ -100,6 +101,8 @@ void ShowRecord(const RecordStore& records, long long n, const RegionalSettings&
     }
     display.obcCaption.assign(kObcCaptionPrefix).append(record.ObcTime);
     display.rxCaption.assign(kRxCaptionPrefix).append(record.RxTime);
+    display.shownRecord = n;
+    ++display.shows;
 }
 
 }  // namespace kelvanor

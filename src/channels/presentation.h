@@ -19,7 +19,10 @@ struct RecordDisplay {
     std::array<std::string, kChannelCount> value;
     std::string obcCaption;  // "OBC Timestamp: " + ObcTime
     std::string rxCaption;   // "RX Timestamp: " + RxTime
+    long long shownRecord = 0;  // the record last shown; 0 after ClearValues
+    unsigned long shows = 0;    // counts every ShowRecord that showed a record
 
+    // Empties the 118 boxes; they no longer show any record.
     void ClearValues();
 };
 

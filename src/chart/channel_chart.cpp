@@ -44,6 +44,7 @@ void DrawChannelChart(Session& session, int channel) {
             label.assign(record.RxTime, 11, 8);
         }
     }
+    chart.stats = ComputeStats(chart.values);
     ShowRecord(session.records, 1, session.regional, session.display);
 }
 

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "chart/chart_readout.h"
+
 namespace kelvanor {
 
 // What the channel chart shows after its last redraw: one series over all
@@ -17,6 +19,7 @@ struct ChartModel {
     bool bars = true;              // bar chart, else line chart
     float lineWidth = 1;           // 1 for bars, 30 for lines (chart units)
     int labelStep = 0;             // 0: automatic spacing; k: every k-th category
+    ChannelStats stats;            // over all the points, made with every redraw
 
     int Points() const { return static_cast<int>(values.size()); }
 };

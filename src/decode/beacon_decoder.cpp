@@ -1,5 +1,6 @@
 #include "decode/beacon_decoder.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "decode/beacon_layout.h"
@@ -21,9 +22,7 @@ const char* DescribeStatus(DecodeStatus status) {
     return "unknown";
 }
 
-namespace {
-
-double ReadRaw(const FrameBytes& f, const FieldSpec& field) {
+double ReadField(const FrameBytes& f, const FieldSpec& field) {
     switch (field.read) {
         case FieldRead::U8: return f.ReadU8(field.offset);
         case FieldRead::S8: return f.ReadS8(field.offset);
@@ -37,6 +36,8 @@ double ReadRaw(const FrameBytes& f, const FieldSpec& field) {
     }
     return 0;
 }
+
+namespace {
 
 // The battery voltage as the 16-bit signed integer the calibrations take.
 std::optional<std::int16_t> BatteryVoltage(const FrameBytes& f) {
@@ -69,6 +70,7 @@ DecodeResult DecodeBeacon(Session& session, std::string_view frame) {
     session.scroll.SetMaximum(session.RecordCount());
     result.record = session.RecordCount();
     record->RxTime = session.currentRxTimestamp;
+    std::copy_n(f.bytes().begin(), kBeaconLength, record->Frame.begin());
 
     auto& values = record->Values;
     for (const FieldSpec& field : BeaconLayout()) {
@@ -89,7 +91,7 @@ DecodeResult DecodeBeacon(Session& session, std::string_view frame) {
             text.push_back(' ');
             AppendTime(text, *time, session.regional.longTimePattern);
         }
-        double raw = ReadRaw(f, field);
+        double raw = ReadField(f, field);
         switch (field.scale) {
             case FieldScale::AsRead: values[slot] = raw; break;
             case FieldScale::Multiply: values[slot] = raw * field.factor; break;

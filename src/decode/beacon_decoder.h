@@ -5,6 +5,8 @@
 namespace kelvanor {
 
 struct Session;
+struct FieldSpec;
+class FrameBytes;
 
 enum class DecodeStatus {
     Stored,              // every channel written
@@ -24,6 +26,10 @@ struct DecodeResult {
 };
 
 const char* DescribeStatus(DecodeStatus status);
+
+// The raw number of one layout field as the decoder reads it from `frame`,
+// before any conversion.
+double ReadField(const FrameBytes& frame, const FieldSpec& field);
 
 // Decodes one beacon frame (command byte at offset 0, 201 to 255 bytes) into
 // the next record of the session's store, stamped with the current RX

@@ -5,10 +5,11 @@
 #include <string>
 #include <string_view>
 
+#include "decode/record_store.h"
+
 namespace kelvanor {
 
 inline constexpr std::string_view kBeaconAddress = "XQ9RL 0XQ9MVT0";
-inline constexpr int kBeaconLength = 201;
 
 // Builds a 201-byte beacon frame from chosen field values: the inverse of the
 // decoder's layout. Starts as command byte 0x00, the beacon address and zeros.

@@ -131,6 +131,13 @@ constexpr std::array<FieldSpec, 117> kLayout{{
 
 std::span<const FieldSpec> BeaconLayout() { return kLayout; }
 
+const FieldSpec* FieldOfChannel(int channel) {
+    for (const FieldSpec& field : kLayout) {
+        if (field.channel == channel) return &field;
+    }
+    return nullptr;
+}
+
 int FieldLength(FieldRead read) {
     switch (read) {
         case FieldRead::U8:

@@ -38,6 +38,10 @@ inline constexpr int kTaiSecondsOffset = 20;
 // 52 left out and channel 5 right after channel 4.
 std::span<const FieldSpec> BeaconLayout();
 
+// The field that fills `channel`, or nullptr for a channel no field fills
+// (52) or a number outside 0..117.
+const FieldSpec* FieldOfChannel(int channel);
+
 // Byte count of a field read.
 int FieldLength(FieldRead read);
 

@@ -8,13 +8,18 @@
 namespace kelvanor {
 
 inline constexpr int kChannelCount = 118;
+// Bytes of a complete beacon frame, offsets 0 to 200.
+inline constexpr int kBeaconLength = 201;
 
 // One decoded beacon: the channel values in engineering units, the receive
-// time and the on-board clock time text.
+// time and the on-board clock time text, and beside them the 201 frame bytes
+// the values were read from (offsets 0 to 200 of the frame buffer as the
+// decoder saw them), so a value can be traced back to its field.
 struct BeaconRecord {
     std::array<double, kChannelCount> Values{};
     std::string RxTime;
     std::string ObcTime;
+    std::array<std::uint8_t, kBeaconLength> Frame{};
 };
 
 // The fixed store of records numbered 1 to 10000. It is allocated once, never

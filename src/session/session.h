@@ -3,6 +3,7 @@
 #include <string>
 
 #include "browse/scroll_state.h"
+#include "channels/change_marks.h"
 #include "channels/channel_table.h"
 #include "channels/presentation.h"
 #include "chart/chart_model.h"
@@ -40,6 +41,7 @@ struct Session {
     bool barChart = true;  // the chart-style box, ticked at start
     std::string chartCaption = kChartFrameCaption;
     int highlightedChannel = -1;  // the value box marked for the chart; none at start
+    ChangeMarks changeMarks;      // boxes whose text changed with the last record shown
 
     std::int32_t RecordCount() const { return records.RecordCount(); }
 };

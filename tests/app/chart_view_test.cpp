@@ -2,6 +2,7 @@
 #include <QPainter>
 #include <QSet>
 #include <QTime>
+#include <QSignalSpy>
 #include <QtTest>
 #include <cmath>
 #include <limits>
@@ -72,6 +73,44 @@ int Run(const QImage& img, int x) {
         best = std::max(best, run);
     }
     return best;
+}
+
+
+// Mouse events with the buttons held spelled out.
+void Mouse(QWidget& w, QEvent::Type type, QPointF pos, Qt::MouseButton button, Qt::MouseButtons held,
+           Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    QMouseEvent e(type, pos, w.mapToGlobal(pos), button, held, mods);
+    QApplication::sendEvent(&w, &e);
+}
+
+void Wheel(QWidget& w, QPointF pos, int notches, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    QWheelEvent e(pos, w.mapToGlobal(pos), QPoint(), QPoint(0, 120 * notches), Qt::NoButton, mods,
+                  Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&w, &e);
+}
+
+// A view laid out at `size`, so widget and picture coordinates agree.
+struct Sized {
+    ChartView view;
+    explicit Sized(const ChartModel* m, QSize size = {800, 400}) {
+        view.resize(size);
+        view.SetModel(m);
+    }
+    Picture Render() {
+        Picture p{QImage(view.size(), QImage::Format_ARGB32_Premultiplied), {}};
+        QPainter painter(&p.image);
+        p.plot = view.RenderTo(painter, p.image.rect());
+        return p;
+    }
+};
+
+// Pixel columns of the plot that hold series ink.
+QVector<int> InkedColumns(const Picture& p) {
+    QVector<int> cols;
+    for (int x = p.plot.x() + 1; x < p.plot.x() + p.plot.width(); ++x) {
+        if (Count(p.image, QRect(x, p.plot.y(), 1, p.plot.height()), IsSeries) > 0) cols.append(x);
+    }
+    return cols;
 }
 
 }  // namespace
@@ -324,6 +363,174 @@ private slots:
         check({800, 400}, false);
         check({400, 300}, false);  // fewer columns than the cached summary
         check({1200, 500}, false);
+    }
+
+    // --- exploring ---
+
+    void zoomShowsOnlyTheRecordsInView() {
+        std::vector<double> v(100, 0.0);
+        v[59] = 10;  // record 60
+        ChartModel m = Model(v);
+        Sized s(&m);
+        const Picture whole = s.Render();
+        QVector<int> cols = InkedColumns(whole);
+        QVERIFY(!cols.isEmpty());
+        QVERIFY(std::abs(cols.front() - whole.Centre(59, 100)) < whole.plot.width() / 100.0);
+
+        const QPointF middle = whole.plot.center();
+        s.view.ZoomAt(middle, 0.5, 1);
+        QVERIFY(s.view.Viewport().Zoomed());
+        const RecordSpan seen = VisibleRecords(s.view.Viewport());
+        QCOMPARE(seen.Count(), 50);
+        const Picture zoomed = s.Render();
+        cols = InkedColumns(zoomed);
+        // Twice as wide, at its place in the view.
+        const double cw = zoomed.plot.width() / (s.view.Viewport().X1() - s.view.Viewport().X0());
+        const double centre = zoomed.plot.x() + (59.5 - s.view.Viewport().X0()) * cw;
+        QVERIFY(std::abs((cols.front() + cols.back()) / 2.0 - centre) <= 1.5);
+        QVERIFY(cols.size() >= 2 * InkedColumns(whole).size() - 2);
+
+        // Panned so record 60 leaves the view: no ink at all.
+        s.view.PanByPixels(QPointF(2000, 0));
+        QCOMPARE(VisibleRecords(s.view.Viewport()).last, 50);
+        QVERIFY(InkedColumns(s.Render()).isEmpty());
+        s.view.ResetView();
+        QVERIFY(!s.view.Viewport().Zoomed());
+    }
+
+    void denseZoomStaysPerPixel_data() {
+        QTest::addColumn<bool>("bars");
+        QTest::newRow("bars") << true;
+        QTest::newRow("line") << false;
+    }
+    void denseZoomStaysPerPixel() {
+        QFETCH(bool, bars);
+        std::vector<double> v(10000, 1.0);
+        v[4999] = 5;  // record 5000, one point among thousands
+        ChartModel m = Model(v, bars);
+        Sized s(&m);
+        const QRect plot = s.view.PlotRect();
+        s.view.ZoomAt(plot.center(), 0.2, 1);  // 2000 records over ~700 columns
+        QVERIFY(s.view.Viewport().X1() - s.view.Viewport().X0() > plot.width());
+        const Picture p = s.Render();
+        // The spike is one column tall above the rest, exactly where it falls.
+        const ChartViewport& vp = s.view.Viewport();
+        const int col = p.plot.x() + static_cast<int>(std::floor((4999 - vp.X0()) * p.plot.width() / (vp.X1() - vp.X0())));
+        const int tallest = Run(p.image, col);
+        for (int x : {col - 3, col + 3}) QVERIFY2(Run(p.image, x) < tallest - 20, qPrintable(QString::number(x)));
+    }
+
+    void valueZoomCutsTheAxisToTheView() {
+        std::vector<double> v;
+        for (int i = 0; i < 50; ++i) v.push_back(i);
+        ChartModel m = Model(v, false);
+        Sized s(&m);
+        const QRect plot = s.view.PlotRect();
+        // Ctrl: values only, about the plot's middle.
+        Wheel(s.view, plot.center(), 3, Qt::ControlModifier);
+        const ChartViewport& vp = s.view.Viewport();
+        QCOMPARE(VisibleRecords(vp).Count(), 50);
+        const ValueAxis full = NiceValueAxis(m.values);
+        QVERIFY(std::abs((vp.Y1() - vp.Y0()) - 0.512 * (full.max - full.min)) < 1e-9);
+        QVERIFY(vp.Zoomed());
+        // Shift: records only.
+        Sized t(&m);
+        Wheel(t.view, t.view.PlotRect().center(), 3, Qt::ShiftModifier);
+        QVERIFY(VisibleRecords(t.view.Viewport()).Count() < 30);
+        QCOMPARE(t.view.Viewport().Y0(), NiceValueAxis(m.values).min);
+        // Wheel out past the start: the whole chart again.
+        Wheel(t.view, t.view.PlotRect().center(), -10);
+        QVERIFY(!t.view.Viewport().Zoomed());
+    }
+
+    void clickDragHoverAndDoubleClick() {
+        std::vector<double> v;
+        for (int i = 0; i < 20; ++i) v.push_back(i + 1);
+        ChartModel m = Model(v);
+        Sized s(&m);
+        QSignalSpy clicked(&s.view, &ChartView::RecordClicked);
+        QSignalSpy hovered(&s.view, &ChartView::RecordHovered);
+        const QPointF at7 = s.view.PointOf(7);
+
+        Mouse(s.view, QEvent::MouseMove, at7, Qt::NoButton, Qt::NoButton);
+        QCOMPARE(s.view.HoverRecord(), 7);
+        QCOMPARE(hovered.count(), 1);
+        Mouse(s.view, QEvent::MouseButtonPress, at7, Qt::LeftButton, Qt::LeftButton);
+        Mouse(s.view, QEvent::MouseButtonRelease, at7, Qt::LeftButton, Qt::NoButton);
+        QCOMPARE(clicked.count(), 1);
+        QCOMPARE(clicked.takeFirst().at(0).toInt(), 7);
+
+        // Zoomed in, a drag pans and is no click.
+        s.view.ZoomAt(at7, 0.5, 0.5);
+        const double x0 = s.view.Viewport().X0();
+        const QPointF start = s.view.PointOf(7);
+        Mouse(s.view, QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
+        Mouse(s.view, QEvent::MouseMove, start + QPointF(60, 0), Qt::NoButton, Qt::LeftButton);
+        Mouse(s.view, QEvent::MouseMove, start + QPointF(120, 0), Qt::NoButton, Qt::LeftButton);
+        Mouse(s.view, QEvent::MouseButtonRelease, start + QPointF(120, 0), Qt::LeftButton, Qt::NoButton);
+        QCOMPARE(clicked.count(), 0);
+        QVERIFY(s.view.Viewport().X0() < x0);  // content followed the pointer to the right
+        // A wobble below the drag distance is still a click.
+        const QPointF p = s.view.PointOf(5);
+        Mouse(s.view, QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
+        Mouse(s.view, QEvent::MouseMove, p + QPointF(1, 1), Qt::NoButton, Qt::LeftButton);
+        Mouse(s.view, QEvent::MouseButtonRelease, p + QPointF(1, 1), Qt::LeftButton, Qt::NoButton);
+        QCOMPARE(clicked.count(), 1);
+        // The right button neither clicks nor drags.
+        Mouse(s.view, QEvent::MouseButtonPress, p, Qt::RightButton, Qt::RightButton);
+        Mouse(s.view, QEvent::MouseButtonRelease, p, Qt::RightButton, Qt::NoButton);
+        QCOMPARE(clicked.count(), 1);
+        // Outside the plot: nothing.
+        Mouse(s.view, QEvent::MouseButtonPress, QPointF(2, 2), Qt::LeftButton, Qt::LeftButton);
+        Mouse(s.view, QEvent::MouseButtonRelease, QPointF(2, 2), Qt::LeftButton, Qt::NoButton);
+        QCOMPARE(clicked.count(), 1);
+        Mouse(s.view, QEvent::MouseMove, QPointF(2, 2), Qt::NoButton, Qt::NoButton);
+        QCOMPARE(s.view.HoverRecord(), 0);
+        QCOMPARE(hovered.last().at(0).toInt(), 0);
+
+        Mouse(s.view, QEvent::MouseButtonDblClick, p, Qt::LeftButton, Qt::LeftButton);
+        QVERIFY(!s.view.Viewport().Zoomed());
+    }
+
+    void readoutAndGuideArePainted() {
+        std::vector<double> v(30, 2.0);
+        ChartModel m = Model(v);
+        Sized s(&m);
+        auto amber = [](QRgb c) { return qRed(c) > 230 && qGreen(c) > 170 && qGreen(c) < 230 && qBlue(c) < 100; };
+        QCOMPARE(Count(s.Render().image, s.view.rect(), amber), 0);
+        Mouse(s.view, QEvent::MouseMove, s.view.PointOf(3), Qt::NoButton, Qt::NoButton);
+        s.view.SetReadout("#3   21:20:04   2 V");
+        const Picture p = s.Render();
+        QVERIFY(Count(p.image, p.plot, amber) > 10);
+        // The readout box sits in the upper corner away from the guide.
+        const QRect right(p.plot.x() + p.plot.width() / 2, p.plot.y() + 6, p.plot.width() / 2, 20);
+        QVERIFY(Count(p.image, right, IsInk) > 20);
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(&s.view, &leave);
+        QCOMPARE(s.view.HoverRecord(), 0);
+    }
+
+    void zoomSurvivesGrowthButNotANewChannel() {
+        std::vector<double> v(200, 1.0);
+        ChartModel m = Model(v);
+        Sized s(&m);
+        s.view.ZoomAt(s.view.PlotRect().center(), 0.25, 1);
+        const double x0 = s.view.Viewport().X0();
+        m.values.push_back(3);  // a live arrival
+        m.labels.push_back("21:30:00");
+        s.view.ModelChanged();
+        QCOMPARE(s.view.Viewport().X0(), x0);
+        QVERIFY(s.view.Viewport().Zoomed());
+        m.channel = 5;
+        s.view.ModelChanged();
+        QVERIFY(!s.view.Viewport().Zoomed());
+        QCOMPARE(s.view.Viewport().Points(), 201);
+        // A model with no points takes no zoom.
+        ChartModel empty;
+        s.view.SetModel(&empty);
+        s.view.ZoomAt(QPointF(100, 100), 0.5, 0.5);
+        QVERIFY(!s.view.Viewport().Zoomed());
+        QCOMPARE(s.view.PointOf(1), QPointF());
     }
 };
 

@@ -17,11 +17,17 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QPainter>
+#include <QToolTip>
+#include <QWheelEvent>
 #include <memory>
 
 #include "acquire/kiss_framing.h"
 #include "acquire/utc_clock.h"
+#include "chart/chart_readout.h"
 #include "decode/beacon_encoder.h"
+#include "decode/number_text.h"
+#include "export/csv_export.h"
 #include "chart_view/chart_view.h"
 #include "sample_pass.h"
 #include "session/session.h"
@@ -72,6 +78,22 @@ QByteArray ReadBytes(const QString& path) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) return {};
     return f.readAll();
+}
+
+void Mouse(QWidget* w, QEvent::Type type, QPointF pos, Qt::MouseButton button, Qt::MouseButtons held) {
+    QMouseEvent e(type, pos, w->mapToGlobal(pos), button, held, Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+
+void Click(QWidget* w, QPointF pos, Qt::MouseButton button = Qt::LeftButton) {
+    Mouse(w, QEvent::MouseButtonPress, pos, button, button);
+    Mouse(w, QEvent::MouseButtonRelease, pos, button, Qt::NoButton);
+}
+
+void Wheel(QWidget* w, QPointF pos, int notches) {
+    QWheelEvent e(pos, w->mapToGlobal(pos), QPoint(), QPoint(0, 120 * notches), Qt::NoButton, Qt::NoModifier,
+                  Qt::NoScrollPhase, false);
+    QApplication::sendEvent(w, &e);
 }
 
 class FixedClock : public UtcClock {
@@ -646,6 +668,170 @@ private slots:
         QTRY_VERIFY(window->info() == nullptr);
         window->MnuInfo_Click();
         QVERIFY(window->info() != nullptr);
+    }
+
+    // --- exploring the chart ---
+
+    void chartClickBrowsesButADragDoesNot() {
+        ImportSample();
+        ChartView* chart = window->chart();
+        Click(chart, chart->PointOf(40));
+        QCOMPARE(Find<QLineEdit>("Text2")->text(), QString("#40 / 300"));
+        QCOMPARE(Value(0), QString("48252"));
+        QCOMPARE(Find<QScrollBar>("HScroll1")->value(), 40);
+        // Zoomed in, a drag pans the chart and leaves the browser.
+        Wheel(chart, chart->PointOf(100), 6);
+        QVERIFY(chart->Viewport().Zoomed());
+        const double x0 = chart->Viewport().X0();
+        const QPointF from = chart->PointOf(100);
+        Mouse(chart, QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+        Mouse(chart, QEvent::MouseMove, from - QPointF(80, 0), Qt::NoButton, Qt::LeftButton);
+        Mouse(chart, QEvent::MouseButtonRelease, from - QPointF(80, 0), Qt::LeftButton, Qt::NoButton);
+        QVERIFY(chart->Viewport().X0() > x0);
+        QCOMPARE(Find<QLineEdit>("Text2")->text(), QString("#40 / 300"));
+        // The right button is no click on the chart.
+        Click(chart, chart->PointOf(120), Qt::RightButton);
+        QCOMPARE(Find<QLineEdit>("Text2")->text(), QString("#40 / 300"));
+        Click(chart, chart->PointOf(120));
+        QCOMPARE(Find<QLineEdit>("Text2")->text(), QString("#120 / 300"));
+        // A double click shows the whole chart again.
+        Mouse(chart, QEvent::MouseButtonDblClick, chart->PointOf(120), Qt::LeftButton, Qt::LeftButton);
+        QVERIFY(!chart->Viewport().Zoomed());
+        // So does an import, even of as many records on the same channel.
+        Wheel(chart, chart->PointOf(100), 6);
+        QVERIFY(chart->Viewport().Zoomed());
+        ImportSample();
+        QVERIFY(!chart->Viewport().Zoomed());
+    }
+
+    void hoverReadoutAndStatistics() {
+        ImportSample();
+        window->Option1_Click(3);
+        ChartView* chart = window->chart();
+        Mouse(chart, QEvent::MouseMove, chart->PointOf(10), Qt::NoButton, Qt::NoButton);
+        QCOMPARE(chart->HoverRecord(), 10);
+        const BeaconRecord& r = session->records.Record(10);
+        QCOMPARE(chart->Readout(), QString("#10   %1   %2 V").arg(QString::fromStdString(r.RxTime))
+                                       .arg(QString::fromStdString(kelvanor::NumberText(r.Values[3]))));
+        const QString stats = Find<QLabel>("ChartStats")->text();
+        QCOMPARE(stats, QString::fromStdString(StatsText(session->chart.stats, "V", '.')));
+        QVERIFY(stats.startsWith("min "));
+        QCOMPARE(session->chart.stats.count, 300);
+        // Every redraw brings its own statistics; the redraw still ends on record 1.
+        window->Option1_Click(0);
+        QCOMPARE(Find<QLabel>("ChartStats")->text(), QString("min 48213   max 48512   mean 48362.5"));
+        QCOMPARE(Value(0), QString("48213"));
+        QCOMPARE(chart->Readout(), QString("#10   %1   48222").arg(QString::fromStdString(r.RxTime)));
+    }
+
+    void valueBoxTellsWhatItsValueIsMadeOf() {
+        QCOMPARE(window->ValueBoxToolTip(19), QString());  // nothing shown yet
+        ImportSample();
+        Find<QScrollBar>("HScroll1")->setValue(7);
+        const QString tip = window->ValueBoxToolTip(3);
+        QVERIFY2(tip.startsWith("Record #7\nChannel 3: EPS Battery VOC (V)\n"
+                                "Frame offset 29, 2 bytes, little-endian unsigned\nRaw field: "),
+                 qPrintable(tip));
+        QVERIFY(tip.contains("Conversion: raw / 1000"));
+        QVERIFY(tip.endsWith("Value: " + Value(3) + " V"));
+        // Shown as the box's tooltip.
+        auto* box = Find<QLineEdit>("Text1_3");
+        QHelpEvent help(QEvent::ToolTip, QPoint(4, 4), box->mapToGlobal(QPoint(4, 4)));
+        QApplication::sendEvent(box, &help);
+        QTRY_COMPARE(QToolTip::text(), tip);
+        QToolTip::hideText();
+    }
+
+    void changeMarksFollowTheRecordsShown() {
+        ImportSample();
+        auto mark = [this](int c) { return window->pages()->changeMark(c)->isVisibleTo(Find<QLineEdit>(QString("Text1_%1").arg(c))); };
+        QVERIFY(!mark(0));  // the first record after an import
+        Find<QScrollBar>("HScroll1")->setValue(2);
+        QVERIFY(mark(0));   // the packet counter moves on
+        QVERIFY(!mark(2));  // the mode stays
+        // The mark is no highlight: the selected box keeps its colour, others stay white.
+        QVERIFY(Find<QLineEdit>("Text1_0")->styleSheet().contains("255, 255, 192"));
+        QVERIFY(!Find<QLineEdit>("Text1_1")->styleSheet().contains("255, 255, 192"));
+        // A status refresh shows no new record and keeps the marks.
+        window->WriteCSVFile_Click();
+        QVERIFY(mark(0));
+        // An import empties the boxes and starts afresh.
+        ImportSample();
+        QVERIFY(!mark(0));
+        QCOMPARE(session->changeMarks.Count(), 0);
+    }
+
+    void exportVisibleRangeWritesTheRecordsInView() {
+        ImportSample();
+        ChartView* chart = window->chart();
+        Wheel(chart, chart->PointOf(150), 5);
+        const RecordSpan seen = VisibleRecords(chart->Viewport());
+        QVERIFY(seen.first > 1 && seen.last < 300);
+        const QString out = dir->filePath("visible.csv");
+        chooser.next = {out};
+        window->ExportVisibleRange_Click();
+        const QByteArray bytes = ReadBytes(out);
+        QCOMPARE(bytes, QByteArray::fromStdString(CsvText(*session, seen.first, seen.last)));
+        QCOMPARE(bytes.count("\r\n"), seen.Count() + 1);
+        QCOMPARE(bytes.count('\n'), bytes.count("\r\n"));
+        QVERIFY(bytes.split('\n').at(1).startsWith(QByteArray::fromStdString(session->records.Record(seen.first).RxTime)));
+        QCOMPARE(Find<QLineEdit>("Text4")->text(), out + " has been written");
+        QCOMPARE(QString::fromStdString(session->currentFileName), sample);  // exports' name rule untouched
+
+        // Cancelled: nothing written.
+        chooser.cancel = true;
+        QFile::remove(out);
+        window->ExportVisibleRange_Click();
+        QVERIFY(!QFile::exists(out));
+        // Unwritable: a message.
+        chooser.cancel = false;
+        chooser.next = {dir->filePath("no/such/folder.csv")};
+        window->ExportVisibleRange_Click();
+        QCOMPARE(messages.shown.size(), 1);
+        QVERIFY(messages.shown.front().startsWith("Error: Cannot write "));
+    }
+
+    // Pictures of the exploring features for the documentation, made only
+    // when KELVANOR_DOC_SHOTS names a folder.
+    void documentationPictures() {
+        const QString out = qEnvironmentVariable("KELVANOR_DOC_SHOTS");
+        if (out.isEmpty()) QSKIP("KELVANOR_DOC_SHOTS not set");
+        // The program's own font size, as in its --grab pictures.
+        const QFont before = QApplication::font();
+        QFont small = before;
+        small.setPointSizeF(7.5);
+        QApplication::setFont(small);
+        Start("TCP_SERVER = localhost\r\nTCP_PORT=8001\r\n");
+        ImportSample();
+        window->Option1_Click(3);
+        Find<QScrollBar>("HScroll1")->setValue(141);
+        Find<QScrollBar>("HScroll1")->setValue(142);
+        ChartView* chart = window->chart();
+        Wheel(chart, chart->PointOf(150), 6);
+        Mouse(chart, QEvent::MouseMove, chart->PointOf(142), Qt::NoButton, Qt::NoButton);
+        QCoreApplication::processEvents();
+        QImage picture = window->grab().toImage();
+        QVERIFY(picture.save(QDir(out).filePath("chart-explore.png")));
+
+        // The value box's tooltip, drawn into the picture where it would appear.
+        auto* box = Find<QLineEdit>("Text1_3");
+        const QPoint at(box->width() / 2, box->height() / 2);
+        QHelpEvent help(QEvent::ToolTip, at, box->mapToGlobal(at));
+        QApplication::sendEvent(box, &help);
+        QWidget* tip = nullptr;
+        QTRY_VERIFY((tip = [] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w->inherits("QTipLabel") && w->isVisible()) return w;
+            return static_cast<QWidget*>(nullptr);
+        }()) != nullptr);
+        const QImage tipImage = tip->grab().toImage();
+        QPainter painter(&picture);
+        const QPoint where = box->mapTo(window.get(), at + QPoint(12, 16));
+        painter.drawImage(where, tipImage);
+        painter.end();
+        QVERIFY(picture.save(QDir(out).filePath("value-provenance.png")));
+        QToolTip::hideText();
+        QApplication::setFont(before);
     }
 };
 

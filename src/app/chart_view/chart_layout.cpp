@@ -107,6 +107,19 @@ ValueAxis NiceValueAxis(std::span<const double> values, int targetTicks) {
     return a;
 }
 
+ValueAxis ViewValueAxis(double lo, double hi, int targetTicks) {
+    ValueAxis a;
+    a.hasData = true;
+    a.min = lo;
+    a.max = hi;
+    a.step = NiceStep((hi - lo) / std::max(1, targetTicks - 1));
+    if (!Usable(a) || (a.max * 0.5 - a.min * 0.5) / (a.step * 0.5) > kMaxTicks) {
+        return NiceValueAxis(std::span<const double>{}, targetTicks);
+    }
+    FillTicks(a);
+    return a;
+}
+
 std::string TickText(double value, const ValueAxis& axis) {
     if (value == 0) return "0";
     char buffer[64];
@@ -165,6 +178,31 @@ std::vector<ColumnSpan> AggregateColumns(std::span<const double> values, int col
         const double v = values[static_cast<std::size_t>(i)];
         if (!std::isfinite(v)) continue;
         ColumnSpan& c = out[static_cast<std::size_t>(i * columns / n)];
+        if (!c.any) {
+            c = {v, v, v, v, true};
+        } else {
+            c.min = std::min(c.min, v);
+            c.max = std::max(c.max, v);
+            c.last = v;
+        }
+    }
+    return out;
+}
+
+std::vector<ColumnSpan> AggregateColumnsInView(std::span<const double> values, double x0, double span,
+                                               int columns) {
+    std::vector<ColumnSpan> out(static_cast<std::size_t>(std::max(columns, 0)));
+    if (out.empty() || values.empty() || !(span > 0)) return out;
+    const auto n = static_cast<std::int64_t>(values.size());
+    const auto begin = std::clamp<std::int64_t>(static_cast<std::int64_t>(std::floor(x0)), 0, n);
+    const auto end = std::clamp<std::int64_t>(static_cast<std::int64_t>(std::ceil(x0 + span)), 0, n);
+    const double perCategory = columns / span;
+    for (std::int64_t i = begin; i < end; ++i) {
+        const double v = values[static_cast<std::size_t>(i)];
+        if (!std::isfinite(v)) continue;
+        const double col = std::floor((static_cast<double>(i) - x0) * perCategory);
+        if (col < 0 || col >= columns) continue;
+        ColumnSpan& c = out[static_cast<std::size_t>(col)];
         if (!c.any) {
             c = {v, v, v, v, true};
         } else {

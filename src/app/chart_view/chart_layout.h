@@ -29,6 +29,11 @@ struct ValueAxis {
 // at all gives 0..1.
 ValueAxis NiceValueAxis(std::span<const double> values, int targetTicks = 5);
 
+// An axis that ends exactly at lo and hi (a zoomed view), with round ticks
+// about `targetTicks` of them between. A range that is empty or not finite
+// gives the axis of NiceValueAxis for no data.
+ValueAxis ViewValueAxis(double lo, double hi, int targetTicks = 5);
+
 // The text of a tick value: as many decimals as the step needs, scientific
 // notation for very large or very small magnitudes. Never "-0".
 std::string TickText(double value, const ValueAxis& axis);
@@ -67,6 +72,13 @@ struct ColumnSpan {
 
 // Point i of n goes to column i * columns / n. Non-finite values are skipped.
 std::vector<ColumnSpan> AggregateColumns(std::span<const double> values, int columns);
+
+// The same for the part of a series seen through a view that starts at
+// category x0 and spans `span` categories over `columns` pixel columns:
+// point i goes to column floor((i - x0) * columns / span); points left or
+// right of the view are skipped.
+std::vector<ColumnSpan> AggregateColumnsInView(std::span<const double> values, double x0, double span,
+                                               int columns);
 
 // The pen width in pixels for the model's line width. The model's unit is a
 // tenth of a pixel, rounded, never thinner than one pixel: 30 gives the

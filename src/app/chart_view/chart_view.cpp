@@ -1,11 +1,14 @@
 #include "chart_view/chart_view.h"
 
+#include <QApplication>
 #include <QFontMetricsF>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPolygonF>
 #include <QString>
 #include <QVector>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 
@@ -41,18 +44,34 @@ QString Text(const std::string& s) { return QString::fromUtf8(s.data(), static_c
 
 double Baseline(const ValueAxis& axis) { return std::clamp(0.0, axis.min, axis.max); }
 
-void DrawBars(QPainter& p, const ChartModel& m, const QRect& plot, const RowMap& row, int penPx) {
-    const int n = m.Points();
-    const double cw = static_cast<double>(plot.width()) / n;
+// Which categories a view from `x0` over `span` categories touches.
+struct CategoryWindow {
+    double x0;    // first category in view (fractional)
+    double cw;    // pixels per category
+    int begin;    // first category drawn
+    int end;      // one past the last
+
+    static CategoryWindow Of(const ChartViewport& v, int points, int width) {
+        const double span = v.X1() - v.X0();
+        return {v.X0(), width / span, std::clamp(static_cast<int>(std::floor(v.X0())), 0, points),
+                std::clamp(static_cast<int>(std::ceil(v.X1())), 0, points)};
+    }
+    double Left(const QRect& plot, int i) const { return plot.x() + (i - x0) * cw; }
+    double Centre(const QRect& plot, int i) const { return plot.x() + (i + 0.5 - x0) * cw; }
+};
+
+void DrawBars(QPainter& p, const ChartModel& m, const QRect& plot, const RowMap& row, int penPx,
+              const CategoryWindow& cols) {
+    const double cw = cols.cw;
     const double yBase = row(Baseline(row.axis));
     const double inset = cw >= kMinGapped ? cw * (1 - kBarFill) / 2 : 0;
     QVector<QRectF> rects;
-    rects.reserve(n);
-    for (int i = 0; i < n; ++i) {
+    rects.reserve(cols.end - cols.begin);
+    for (int i = cols.begin; i < cols.end; ++i) {
         const double v = m.values[static_cast<std::size_t>(i)];
         if (!std::isfinite(v)) continue;
-        const double x0 = std::round(plot.x() + i * cw + inset);
-        const double x1 = std::max(x0 + 1, std::round(plot.x() + (i + 1) * cw - inset));
+        const double x0 = std::round(cols.Left(plot, i) + inset);
+        const double x1 = std::max(x0 + 1, std::round(cols.Left(plot, i + 1) - inset));
         double y = row(v);
         if (y == yBase) continue;  // a bar of no height
         if (std::fabs(y - yBase) < 1) y = y < yBase ? yBase - 1 : yBase + 1;
@@ -97,20 +116,22 @@ void Flush(QPainter& p, QPolygonF& run) {
 }
 
 // Points at category centres, broken where a value is not finite.
-void DrawLine(QPainter& p, const ChartModel& m, const QRect& plot, const RowMap& row, int penPx) {
-    const int n = m.Points();
-    const double cw = static_cast<double>(plot.width()) / n;
+void DrawLine(QPainter& p, const ChartModel& m, const QRect& plot, const RowMap& row, int penPx,
+              const CategoryWindow& cols) {
     p.setPen(LinePen(penPx));
     p.setRenderHint(QPainter::Antialiasing, true);
     QPolygonF run;
-    run.reserve(n);
-    for (int i = 0; i < n; ++i) {
+    // One category either side, so the line runs on to the plot's edges.
+    const int begin = std::max(cols.begin - 1, 0);
+    const int end = std::min(cols.end + 1, m.Points());
+    run.reserve(end - begin);
+    for (int i = begin; i < end; ++i) {
         const double v = m.values[static_cast<std::size_t>(i)];
         if (!std::isfinite(v)) {
             Flush(p, run);
             continue;
         }
-        run.append(QPointF(plot.x() + (i + 0.5) * cw, row(v)));
+        run.append(QPointF(cols.Centre(plot, i), row(v)));
     }
     Flush(p, run);
     p.setRenderHint(QPainter::Antialiasing, false);
@@ -145,6 +166,7 @@ ChartView::ChartView(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("MSChart1"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAutoFillBackground(false);
+    setMouseTracking(true);
 }
 
 QColor ChartView::SeriesColour() { return QColor(40, 90, 190); }
@@ -160,7 +182,171 @@ void ChartView::SetModel(const ChartModel* model) {
 void ChartView::ModelChanged() {
     axisPoints_ = -1;
     columnsPoints_ = -1;
+    plotStale_ = true;
     update();
+}
+
+void ChartView::SyncViewport() {
+    if (!Drawn()) {
+        viewport_.SetExtents(0, 0, 1);
+        viewChannel_ = -1;
+        viewPoints_ = -1;
+        return;
+    }
+    const ValueAxis& axis = Axis();
+    const int n = model_->Points();
+    const bool fresh = model_->channel != viewChannel_ || n < viewPoints_;
+    viewport_.SetExtents(n, axis.min, axis.max);
+    if (fresh) viewport_.Reset();
+    viewChannel_ = model_->channel;
+    viewPoints_ = n;
+}
+
+const ChartViewport& ChartView::Viewport() {
+    SyncViewport();
+    return viewport_;
+}
+
+QRect ChartView::PlotRect() {
+    if (plotStale_) {
+        // Lay out once without showing it: the plot depends on the fonts and
+        // the texts of the axes.
+        QImage scratch(size().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+        QPainter p(&scratch);
+        RenderTo(p, rect());
+    }
+    return plot_;
+}
+
+QPointF ChartView::DataAt(QPointF pos) {
+    const QRect plot = PlotRect();
+    SyncViewport();
+    const ChartViewport& v = viewport_;
+    const double x = v.X0() + (pos.x() - plot.x()) / plot.width() * (v.X1() - v.X0());
+    const double y = v.Y0() + (plot.y() + plot.height() - pos.y()) / plot.height() * (v.Y1() - v.Y0());
+    return {x, y};
+}
+
+QPointF ChartView::PointOf(int record) {
+    if (!Drawn() || record < 1 || record > model_->Points()) return {};
+    const QRect plot = PlotRect();
+    const ChartViewport& v = Viewport();
+    const double cw = plot.width() / (v.X1() - v.X0());
+    const double x = plot.x() + (record - 0.5 - v.X0()) * cw;
+    const double value = model_->values[static_cast<std::size_t>(record) - 1];
+    const double f = (value - v.Y0()) / (v.Y1() - v.Y0());
+    return {x, plot.y() + plot.height() - f * plot.height()};
+}
+
+int ChartView::RecordAtPosition(QPointF pos) {
+    if (!Drawn() || !PlotRect().contains(pos.toPoint())) return 0;
+    return RecordAt(Viewport(), DataAt(pos).x());
+}
+
+void ChartView::ZoomAt(QPointF pos, double fx, double fy) {
+    if (!Drawn()) return;
+    const QPointF anchor = DataAt(pos);
+    viewport_.Zoom(fx, fy, anchor.x(), anchor.y());
+    update();
+    emit ViewChanged();
+}
+
+void ChartView::PanByPixels(QPointF delta) {
+    if (!Drawn()) return;
+    const QRect plot = PlotRect();
+    SyncViewport();
+    const ChartViewport& v = viewport_;
+    viewport_.Pan(-delta.x() / plot.width() * (v.X1() - v.X0()), delta.y() / plot.height() * (v.Y1() - v.Y0()));
+    update();
+    emit ViewChanged();
+}
+
+void ChartView::ResetView() {
+    SyncViewport();
+    viewport_.Reset();
+    update();
+    emit ViewChanged();
+}
+
+void ChartView::SetReadout(const QString& text) {
+    if (text == readout_) return;
+    readout_ = text;
+    update();
+}
+
+void ChartView::SetHover(int record) {
+    if (record == hoverRecord_) return;
+    hoverRecord_ = record;
+    update();
+    emit RecordHovered(record);
+}
+
+void ChartView::resizeEvent(QResizeEvent* event) {
+    plotStale_ = true;
+    QWidget::resizeEvent(event);
+}
+
+void ChartView::wheelEvent(QWheelEvent* event) {
+    const QPoint d = event->angleDelta();
+    const double notches = (d.y() != 0 ? d.y() : d.x()) / 120.0;
+    if (!Drawn() || notches == 0 || !PlotRect().contains(event->position().toPoint())) {
+        event->ignore();
+        return;
+    }
+    const double f = std::pow(0.8, notches);
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    const bool onlyRecords = mods & Qt::ShiftModifier;
+    const bool onlyValues = mods & Qt::ControlModifier;
+    ZoomAt(event->position(), onlyValues ? 1 : f, onlyRecords ? 1 : f);
+    SetHover(RecordAtPosition(event->position()));
+    event->accept();
+}
+
+void ChartView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
+    pressing_ = true;
+    dragging_ = false;
+    pressPos_ = event->position();
+    SyncViewport();
+    pressView_ = viewport_;
+    event->accept();
+}
+
+void ChartView::mouseMoveEvent(QMouseEvent* event) {
+    if (pressing_ && (event->buttons() & Qt::LeftButton)) {
+        const QPointF delta = event->position() - pressPos_;
+        if (!dragging_ && delta.manhattanLength() >= QApplication::startDragDistance()) dragging_ = true;
+        if (dragging_ && Drawn()) {
+            viewport_ = pressView_;
+            PanByPixels(delta);
+        }
+    }
+    SetHover(RecordAtPosition(event->position()));
+}
+
+void ChartView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || !pressing_) return QWidget::mouseReleaseEvent(event);
+    const bool click = !dragging_;
+    pressing_ = false;
+    dragging_ = false;
+    if (click) {
+        const int record = RecordAtPosition(event->position());
+        if (record > 0) emit RecordClicked(record);
+    }
+    event->accept();
+}
+
+void ChartView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return QWidget::mouseDoubleClickEvent(event);
+    // The press that follows opens no drag of its own.
+    pressing_ = false;
+    ResetView();
+    event->accept();
+}
+
+void ChartView::leaveEvent(QEvent* event) {
+    SetHover(0);
+    QWidget::leaveEvent(event);
 }
 
 const ValueAxis& ChartView::Axis() {
@@ -197,7 +383,11 @@ QRect ChartView::RenderTo(QPainter& p, const QRect& target) {
 
     const bool drawn = model_ != nullptr && model_->drawn;
     const int n = drawn ? model_->Points() : 0;
-    const ValueAxis* axis = drawn ? &Axis() : nullptr;
+    SyncViewport();
+    const bool zoomed = n > 0 && viewport_.Zoomed();
+    ValueAxis zoomedAxis;
+    if (zoomed) zoomedAxis = ViewValueAxis(viewport_.Y0(), viewport_.Y1());
+    const ValueAxis* axis = drawn ? (zoomed ? &zoomedAxis : &Axis()) : nullptr;
 
     QStringList tickTexts;
     double tickTextWidth = 0;
@@ -221,13 +411,26 @@ QRect ChartView::RenderTo(QPainter& p, const QRect& target) {
     const int right = target.x() + target.width() - kRightMargin;
     const int top = target.y() + static_cast<int>(std::ceil(lineHeight / 2 + 4));
     const int plotWidth = right - left;
-    const CategoryMarks marks =
-        drawn ? PlanCategoryAxis(n, model_->labelStep, plotWidth, labelWidth, lineHeight) : CategoryMarks{};
+    const CategoryWindow window = n > 0 ? CategoryWindow::Of(viewport_, n, plotWidth) : CategoryWindow{0, 1, 0, 0};
+    CategoryMarks marks;
+    if (drawn && !zoomed) {
+        marks = PlanCategoryAxis(n, model_->labelStep, plotWidth, labelWidth, lineHeight);
+    } else if (zoomed) {
+        // Ticks and labels spaced for the categories whose centres are in view.
+        const RecordSpan seen = VisibleRecords(viewport_);
+        marks = PlanCategoryAxis(seen.Count(), 0, seen.Count() * window.cw, labelWidth, lineHeight);
+        for (int& i : marks.ticks) i += seen.first - 1;
+        for (int& i : marks.labels) i += seen.first - 1;
+    }
     const double labelBand = marks.labels.empty() ? 0 : (marks.vertical ? labelWidth : lineHeight);
     const double legendBand = lineHeight + kPad;
     const int bottom = target.y() + target.height() -
                        static_cast<int>(std::ceil(kPad + legendBand + labelBand + kTickLength + 3));
     const QRect plot(left, top, plotWidth, bottom - top);
+    if (target == rect()) {
+        plot_ = plot;
+        plotStale_ = false;
+    }
     if (plot.width() < 2 || plot.height() < 2) {
         p.restore();
         return plot;
@@ -257,20 +460,28 @@ QRect ChartView::RenderTo(QPainter& p, const QRect& target) {
         // The series, clipped to the plot (lines may overhang by half a pen).
         const int penPx = PenPixels(model_->lineWidth);
         if (n > 0) {
-            const bool dense = n > plot.width();
+            // Denser than the pixel columns: one column at a time.
+            const bool dense = viewport_.X1() - viewport_.X0() > plot.width();
+            std::vector<ColumnSpan> seen;
+            if (dense && zoomed) {
+                seen = AggregateColumnsInView(model_->values, viewport_.X0(), viewport_.X1() - viewport_.X0(),
+                                              plot.width());
+            }
+            const std::vector<ColumnSpan>* columns = dense ? (zoomed ? &seen : &Columns(plot.width())) : nullptr;
             if (model_->bars) {
                 p.setClipRect(plot.adjusted(1, 0, 0, 0), Qt::IntersectClip);
                 if (dense) {
-                    DrawColumnBars(p, Columns(plot.width()), plot, row);
+                    DrawColumnBars(p, *columns, plot, row);
                 } else {
-                    DrawBars(p, *model_, plot, row, penPx);
+                    DrawBars(p, *model_, plot, row, penPx, window);
                 }
             } else {
-                p.setClipRect(plot.adjusted(1, -penPx, 0, penPx), Qt::IntersectClip);
+                p.setClipRect(zoomed ? plot.adjusted(1, 0, 0, 0) : plot.adjusted(1, -penPx, 0, penPx),
+                              Qt::IntersectClip);
                 if (dense) {
-                    DrawColumnLine(p, Columns(plot.width()), plot, row, penPx);
+                    DrawColumnLine(p, *columns, plot, row, penPx);
                 } else {
-                    DrawLine(p, *model_, plot, row, penPx);
+                    DrawLine(p, *model_, plot, row, penPx, window);
                 }
             }
             p.setClipRect(target);
@@ -289,8 +500,7 @@ QRect ChartView::RenderTo(QPainter& p, const QRect& target) {
     }
 
     // Category ticks and labels.
-    const double cw = n > 0 ? static_cast<double>(plot.width()) / n : 0;
-    auto centre = [&](int i) { return plot.x() + (i + 0.5) * cw; };
+    auto centre = [&](int i) { return window.Centre(plot, i); };
     QVector<QLineF> ticks;
     ticks.reserve(static_cast<qsizetype>(marks.ticks.size()));
     for (int i : marks.ticks) {
@@ -334,6 +544,36 @@ QRect ChartView::RenderTo(QPainter& p, const QRect& target) {
     if (!legend.isEmpty()) {
         p.setPen(kText);
         p.drawText(QPointF(swatch.right() + 6, legendTop + fm.ascent()), legend);
+    }
+
+    // The hovered record: a guide through its point and the readout.
+    if (hoverRecord_ >= 1 && hoverRecord_ <= n && axis) {
+        const double x = centre(hoverRecord_ - 1);
+        const double v = model_->values[static_cast<std::size_t>(hoverRecord_) - 1];
+        if (x >= plot.x() && x <= plotRight) {
+            p.setPen(QPen(kAxis, 1, Qt::DashLine));
+            p.drawLine(QPointF(std::floor(x) + 0.5, plot.y() + 1), QPointF(std::floor(x) + 0.5, plotBottom - 1));
+            if (std::isfinite(v)) {
+                const RowMap row{*axis, static_cast<double>(plot.y()), static_cast<double>(plot.height())};
+                p.setRenderHint(QPainter::Antialiasing, true);
+                p.setPen(QPen(SeriesColour().darker(160), 1.5));
+                p.setBrush(QColor(255, 200, 60));
+                p.drawEllipse(QPointF(x, row(v)), 4, 4);
+                p.setRenderHint(QPainter::Antialiasing, false);
+            }
+        }
+        if (!readout_.isEmpty()) {
+            const double w = fm.horizontalAdvance(readout_) + 2 * kPad;
+            const double h = lineHeight + 4;
+            // In the plot's upper corner away from the guide.
+            const bool onLeft = x > plot.x() + plot.width() / 2.0;
+            const QRectF box(onLeft ? plot.x() + 6 : plotRight - 6 - w, plot.y() + 6, w, h);
+            p.setPen(kFrame.darker(130));
+            p.setBrush(QColor(255, 255, 255, 235));
+            p.drawRect(box);
+            p.setPen(kText);
+            p.drawText(box, Qt::AlignCenter, readout_);
+        }
     }
 
     p.restore();

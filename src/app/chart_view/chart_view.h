@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "chart/chart_model.h"
+#include "chart/chart_viewport.h"
 #include "chart_view/chart_layout.h"
 
 class QPainter;
@@ -17,6 +18,14 @@ namespace kelvanor {
 // the bottom and the legend below. Series denser than the plot's pixel
 // columns are drawn one column at a time from their extremes, so a full
 // store of points costs no more than a plot width of them.
+//
+// The operator explores it with the mouse: the wheel zooms both axes about
+// the pointer (Shift: only the record axis, Ctrl: only the value axis), a
+// drag pans, a double click shows the whole chart again. Hovering reports
+// the record under the pointer (RecordHovered) and shows the readout text
+// the owner gives back (SetReadout); a click that is not a drag reports the
+// record clicked (RecordClicked). A zoomed view stays where it is while the
+// model grows and is reset when another channel is charted or records go.
 class ChartView : public QWidget {
     Q_OBJECT
 
@@ -42,12 +51,61 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
+    // The part of the chart in view (data units) and the commands the mouse
+    // gives, also for tests and benchmarks: zoom by factors about a widget
+    // position, pan by a widget-pixel offset (content follows the pointer),
+    // back to the whole chart.
+    const ChartViewport& Viewport();
+    void ZoomAt(QPointF position, double fx, double fy);
+    void PanByPixels(QPointF delta);
+    void ResetView();
+
+    // The plot area in widget coordinates, as last laid out for the widget.
+    QRect PlotRect();
+    // Where record r's point (category centre, value) is drawn; null outside
+    // the chart.
+    QPointF PointOf(int record);
+    // The record under a widget position, 0 for none.
+    int RecordAtPosition(QPointF position);
+
+    int HoverRecord() const { return hoverRecord_; }
+    void SetReadout(const QString& text);
+    const QString& Readout() const { return readout_; }
+
+signals:
+    void RecordHovered(int record);  // 0: the pointer left the points
+    void RecordClicked(int record);
+    void ViewChanged();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
     const ValueAxis& Axis();
     const std::vector<ColumnSpan>& Columns(int width);
+    void SyncViewport();
+    bool Drawn() const { return model_ != nullptr && model_->drawn && model_->Points() > 0; }
+    QPointF DataAt(QPointF position);
+    void SetHover(int record);
+
+    ChartViewport viewport_;
+    int viewChannel_ = -1;
+    int viewPoints_ = -1;
+    QRect plot_;
+    bool plotStale_ = true;
+    int hoverRecord_ = 0;
+    QString readout_;
+    bool pressing_ = false;
+    bool dragging_ = false;
+    QPointF pressPos_;
+    ChartViewport pressView_;
 
     const ChartModel* model_ = nullptr;
 

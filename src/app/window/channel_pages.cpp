@@ -1,5 +1,6 @@
 #include "window/channel_pages.h"
 
+#include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -7,6 +8,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 
+#include "channels/change_marks.h"
 #include "channels/channel_table.h"
 #include "channels/presentation.h"
 #include "window/twips.h"
@@ -64,6 +66,14 @@ ChannelPages::ChannelPages(QWidget* window, QWidget* hiddenParent) : QObject(win
 
         m_name[static_cast<std::size_t>(c)] = name;
         m_value[static_cast<std::size_t>(c)] = value;
+        // A thin strip inside the box's right edge, clear of the text.
+        auto* mark = new QFrame(value);
+        mark->setObjectName(QString("ChangeMark_%1").arg(c));
+        mark->setGeometry(value->width() - 5, 2, 3, value->height() - 4);
+        mark->setStyleSheet("background-color: rgb(235, 130, 30); border: none;");
+        mark->setToolTip("changed since the record shown before");
+        mark->hide();
+        m_mark[static_cast<std::size_t>(c)] = mark;
         m_unit[static_cast<std::size_t>(c)] = unit;
     }
 
@@ -94,6 +104,20 @@ void ChannelPages::ShowValues(const RecordDisplay& display) {
             m_value[i]->setCursorPosition(0);
         }
     }
+}
+
+void ChannelPages::ShowChangeMarks(const ChangeMarks& marks) {
+    for (int c = 0; c < kChannelCount; ++c) {
+        QWidget* mark = m_mark[static_cast<std::size_t>(c)];
+        if (mark->isVisibleTo(mark->parentWidget()) != marks.Marked(c)) mark->setVisible(marks.Marked(c));
+    }
+}
+
+int ChannelPages::ChannelOfValueBox(const QObject* object) const {
+    for (int c = 0; c < kChannelCount; ++c) {
+        if (m_value[static_cast<std::size_t>(c)] == object) return c;
+    }
+    return -1;
 }
 
 void ChannelPages::ShowHighlight(int channel) {

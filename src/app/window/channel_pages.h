@@ -15,6 +15,7 @@ namespace kelvanor {
 
 struct ChannelLabels;
 struct RecordDisplay;
+class ChangeMarks;
 
 // The tab control with the two channel pages and the "debug" page, and the
 // three controls of every channel: name button, value box and unit label.
@@ -34,6 +35,11 @@ public:
     void ShowLabels(const ChannelLabels& labels);
     void ShowValues(const RecordDisplay& display);
     void ShowHighlight(int channel);
+    // The small marker on each box whose text changed with the last record.
+    void ShowChangeMarks(const ChangeMarks& marks);
+    QWidget* changeMark(int c) const { return m_mark[static_cast<std::size_t>(c)]; }
+    // The channel of a value box, -1 for anything else.
+    int ChannelOfValueBox(const QObject* object) const;
 
 signals:
     void NameClicked(int channel);
@@ -45,6 +51,7 @@ private:
     std::array<QRadioButton*, kChannelCount> m_name{};
     std::array<QLineEdit*, kChannelCount> m_value{};
     std::array<QLabel*, kChannelCount> m_unit{};
+    std::array<QWidget*, kChannelCount> m_mark{};
     int m_highlighted = -2;
 };
 

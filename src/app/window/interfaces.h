@@ -11,6 +11,14 @@ public:
     virtual ~FileChooser() = default;
     // Returns false when the dialog was cancelled; else the chosen paths.
     virtual bool Choose(const QString& filter, QStringList& paths) = 0;
+    // The file to write, from a save dialog; false when cancelled. Without
+    // a dialog of its own a chooser hands back the first path it chooses.
+    virtual bool ChooseSaveFile(const QString& filter, QString& path) {
+        QStringList paths;
+        if (!Choose(filter, paths) || paths.isEmpty()) return false;
+        path = paths.front();
+        return true;
+    }
 };
 
 // Message boxes, behind an interface so tests see what would be shown.

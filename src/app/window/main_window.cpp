@@ -18,11 +18,14 @@
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTimer>
+#include <QToolTip>
 
 #include "acquire/live_arrival.h"
 #include "app/shell/screenshot_name.h"
 #include "browse/browser.h"
+#include "channels/value_provenance.h"
 #include "chart/channel_chart.h"
+#include "chart/chart_readout.h"
 #include "chart_view/chart_view.h"
 #include "export/csv_export.h"
 #include "export/tlm_export.h"
@@ -126,6 +129,9 @@ void MainWindow::BuildMenus() {
     tlm->setObjectName("MnuSettings");
     tlm->addAction("Write CSV File", this, &MainWindow::WriteCSVFile_Click)->setObjectName("WriteCSVFile");
     tlm->addAction("Write TLM File", this, &MainWindow::WriteTLMFile_Click)->setObjectName("WriteTLMFile");
+    tlm->addSeparator();
+    tlm->addAction("Export Visible Range...", this, &MainWindow::ExportVisibleRange_Click)
+        ->setObjectName("ExportVisibleRange");
     QAction* info = menuBar()->addAction("Info", this, &MainWindow::MnuInfo_Click);
     info->setObjectName("MnuInfo");
 }
@@ -157,6 +163,7 @@ void MainWindow::BuildControls(QWidget* client) {
     connect(m_pages, &ChannelPages::ValueEdited, this, [this](int c, const QString& text) {
         m_session.display.value[static_cast<std::size_t>(c)] = text.toLatin1().toStdString();
     });
+    for (int c = 0; c < kChannelCount; ++c) m_pages->valueBox(c)->installEventFilter(this);
 
     m_label3 = new QLabel(client);
     m_label3->setObjectName("Label3");
@@ -174,6 +181,15 @@ void MainWindow::BuildControls(QWidget* client) {
     m_chart = new ChartView(m_frame);
     m_chart->setGeometry(TwipRect(120, 240, 10215, 4575));
     m_chart->SetModel(&m_session.chart);
+    connect(m_chart, &ChartView::RecordHovered, this, &MainWindow::ChartRecordHovered);
+    connect(m_chart, &ChartView::RecordClicked, this, &MainWindow::ChartRecordClicked);
+    // The statistics sit in the frame's caption row, at its right end.
+    m_stats = new QLabel(m_frame);
+    m_stats->setObjectName("ChartStats");
+    m_stats->setGeometry(TwipRect(3720, 0, 6615, 240));
+    m_stats->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_stats->setAutoFillBackground(true);
+    m_stats->setStyleSheet("color: rgb(64, 64, 64);");
     m_check1 = new QCheckBox("B", m_frame);
     m_check1->setObjectName("Check1");
     m_check1->setGeometry(TwipRect(9720, 4440, 375, 255));
@@ -277,6 +293,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 void MainWindow::RunImport(ImportKind kind, QStringList& selection, const QString& filter) {
     if (m_importing) return;
     ResetBeforeImport(m_session);
+    m_chart->ResetView();  // new records: the whole chart again
     m_logShown = 0;
     m_pages->log()->clear();
     SyncFromSession();
@@ -312,6 +329,7 @@ void MainWindow::MnuOpenServerLog_Click() {
 void MainWindow::OpenFiles(const QStringList& paths) {
     if (m_importing || paths.isEmpty()) return;
     ResetBeforeImport(m_session);
+    m_chart->ResetView();  // new records: the whole chart again
     m_logShown = 0;
     m_pages->log()->clear();
     for (const QString& path : paths) {
@@ -363,6 +381,56 @@ void MainWindow::HScroll1_Change() {
     SyncFromSession();
 }
 
+void MainWindow::ChartRecordHovered(int record) {
+    m_chart->SetReadout(Latin1(ReadoutText(m_session, record)));
+}
+
+void MainWindow::ChartRecordClicked(int record) {
+    if (record < 1 || record > m_session.RecordCount()) return;
+    m_session.scroll.SetValue(record);
+    HScroll1_Change();
+}
+
+void MainWindow::ExportVisibleRange_Click() {
+    QString chosen;
+    if (!m_files.ChooseSaveFile("CSV Files (*.csv);;All Files (*)", chosen)) return;
+    RecordSpan span;  // nothing charted: the header alone
+    if (m_session.chart.drawn) span = VisibleRecords(m_chart->Viewport());
+    std::string error;
+    const std::string path = Local(chosen);
+    if (!WriteCsvRange(m_session, path, span.first, span.last, error)) {
+        m_messages.Information("Error", Latin1("Cannot write " + path + ": " + error));
+    }
+    SyncFromSession();
+}
+
+QString MainWindow::ValueBoxToolTip(int channel) const {
+    const long long n = m_session.display.shownRecord;
+    if (!RecordStore::IsSlot(n)) return {};
+    const std::string text =
+        ValueProvenance(m_session.records.Record(static_cast<int>(n)), channel, m_session.regional.decimalSeparator);
+    QString tip = QString("Record #%1\n").arg(n) + Latin1(text);
+    if (tip.endsWith('\n')) tip.chop(1);
+    return tip;
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        const int c = m_pages->ChannelOfValueBox(watched);
+        if (c >= 0) {
+            const QString tip = ValueBoxToolTip(c);
+            auto* help = static_cast<QHelpEvent*>(event);
+            if (tip.isEmpty()) {
+                QToolTip::hideText();
+            } else {
+                QToolTip::showText(help->globalPos(), tip, static_cast<QWidget*>(watched));
+            }
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
 QString MainWindow::ConverterProgram() const {
     if (!m_converter.isNull()) return m_converter;
     const QString beside = QDir(QCoreApplication::applicationDirPath()).filePath("nconvert");
@@ -401,6 +469,8 @@ void MainWindow::SyncFromSession() {
     m_pages->ShowLabels(m_session.labels);
     m_pages->ShowValues(m_session.display);
     m_pages->ShowHighlight(m_session.highlightedChannel);
+    m_session.changeMarks.Observe(m_session.display);
+    m_pages->ShowChangeMarks(m_session.changeMarks);
     m_label3->setText(Latin1(m_session.display.obcCaption));
     m_label4->setText(Latin1(m_session.display.rxCaption));
     m_text2->setText(Latin1(m_session.counterText));
@@ -414,6 +484,11 @@ void MainWindow::SyncFromSession() {
     }
     SyncLog();
     m_chart->ModelChanged();
+    const ChartModel& chart = m_session.chart;
+    m_stats->setText(chart.drawn ? Latin1(StatsText(chart.stats, Channel(chart.channel).unit,
+                                                    m_session.regional.decimalSeparator))
+                                 : QString());
+    m_chart->SetReadout(Latin1(ReadoutText(m_session, m_chart->HoverRecord())));
 }
 
 void MainWindow::SyncLog() {

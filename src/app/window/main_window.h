@@ -61,6 +61,17 @@ public:
     void Check1_Click();
     void HScroll1_Change();
 
+    // Chart exploration: the readout for the record hovered, a click on a
+    // record moves the browser to it, and the records in view go to a CSV
+    // file of the operator's choice.
+    void ChartRecordHovered(int record);
+    void ChartRecordClicked(int record);
+    void ExportVisibleRange_Click();
+    // What value box c's value is made of, for the record shown; empty while
+    // the boxes show no record.
+    QString ValueBoxToolTip(int channel) const;
+    ChartView* chart() const { return m_chart; }
+
     // Live reception: the "TCP client" box, the one-second state timer, the
     // state text (which also colours the indicator) and one arrival.
     void Check5_Click();
@@ -90,6 +101,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     class Hooks;
@@ -129,6 +141,7 @@ private:
     QLabel* m_label2 = nullptr;
     QLabel* m_label3 = nullptr;
     QLabel* m_label4 = nullptr;
+    QLabel* m_stats = nullptr;
     QPushButton* m_command1 = nullptr;
     QLineEdit* m_text2 = nullptr;
     QLineEdit* m_text4 = nullptr;

@@ -15,6 +15,13 @@ bool DialogFileChooser::Choose(const QString& filter, QStringList& paths) {
     return true;
 }
 
+bool DialogFileChooser::ChooseSaveFile(const QString& filter, QString& path) {
+    const QString chosen = QFileDialog::getSaveFileName(m_parent, QString(), QString(), filter);
+    if (chosen.isEmpty()) return false;
+    path = chosen;
+    return true;
+}
+
 void BoxMessageSink::Information(const QString& title, const QString& text) {
     if (m_open) return;  // one message at a time; the next one waits its turn
     auto* box = new QMessageBox(QMessageBox::Information, title, text, QMessageBox::Ok, m_parent);

@@ -14,6 +14,7 @@ class DialogFileChooser final : public FileChooser {
 public:
     explicit DialogFileChooser(QWidget* parent) : m_parent(parent) {}
     bool Choose(const QString& filter, QStringList& paths) override;
+    bool ChooseSaveFile(const QString& filter, QString& path) override;
 
 private:
     QWidget* m_parent;

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace kelvanor {
+
+struct Session;
+
+// Minimum, maximum and mean of a channel over the charted records. Values
+// that are not finite are left out; `count` says how many took part.
+struct ChannelStats {
+    int count = 0;
+    double min = 0;
+    double max = 0;
+    double mean = 0;
+};
+
+ChannelStats ComputeStats(std::span<const double> values);
+
+// "min 7.1 V   max 8.3 V   mean 7.74533 V" (the mean to six significant
+// digits, the extremes as stored), or "no values" when none took part.
+std::string StatsText(const ChannelStats& stats, std::string_view unit, char decimalSeparator);
+
+// The chart's hover readout for `record` of the charted channel:
+// "#12   2020-11-29 21:20:22.000 UTC   8.123 V". Empty for a record the
+// chart does not hold.
+std::string ReadoutText(const Session& session, int record);
+
+}  // namespace kelvanor
