@@ -1,6 +1,8 @@
 // Speed of the import roads and the CSV export at the store's full size.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
+#include <fstream>
 #include <memory>
 
 #include "acquire/import_sequence.h"
@@ -28,6 +30,25 @@ void BM_ImportKissRecording(benchmark::State& state) {
     state.counters["records"] = session->RecordCount();
 }
 BENCHMARK(BM_ImportKissRecording)->Unit(benchmark::kMillisecond);
+
+// The operator's import in a running program: the file read from disk
+// (the page cache), split, decoded and the display refreshed.
+void BM_ImportKissFile(benchmark::State& state) {
+    const std::string path = "/tmp/kelvanor-bench-import.kss";
+    {
+        std::ofstream(path, std::ios::binary) << samples::SimulatedRecording(kFullStore);
+    }
+    auto session = std::make_unique<Session>();
+    ImportHooks hooks;
+    for (auto _ : state) {
+        ResetBeforeImport(*session);
+        ImportFiles(*session, {path}, ImportKind::KissRecording, hooks);
+        benchmark::DoNotOptimize(session->RecordCount());
+    }
+    state.counters["records"] = session->RecordCount();
+    std::remove(path.c_str());
+}
+BENCHMARK(BM_ImportKissFile)->Unit(benchmark::kMillisecond);
 
 void BM_ImportSatnogsLog(benchmark::State& state) {
     std::string log = samples::SimulatedSatnogsLog(kFullStore);

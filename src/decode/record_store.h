@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstdint>
-#include <memory>
 #include <string>
 
 namespace kelvanor {
@@ -30,6 +29,9 @@ public:
     static constexpr int kCapacity = 10000;
 
     RecordStore();
+    ~RecordStore();
+    RecordStore(const RecordStore&) = delete;
+    RecordStore& operator=(const RecordStore&) = delete;
 
     // The number of the newest record since the last reset; 0 for none.
     std::int32_t RecordCount() const { return m_count; }
@@ -45,7 +47,13 @@ public:
     static bool IsSlot(long long n) { return n >= 1 && n <= kCapacity; }
 
 private:
-    std::unique_ptr<BeaconRecord[]> m_records;
+    // Makes slots 1..n real records. The table's memory is taken at once
+    // but a slot is only built when first written, so a fresh store costs
+    // no memory until it is used; an unbuilt slot reads as an empty record.
+    void BuildUpTo(int n);
+
+    BeaconRecord* m_records;
+    int m_built = 0;
     std::int32_t m_count = 0;
 };
 
