@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <system_error>
 
 #include "acquire/kiss_framing.h"
@@ -66,6 +67,9 @@ std::string RecordingPathFor(const std::string& recordingDir, std::string_view u
 bool AppendWhole(const std::string& path, std::string_view bytes, std::string& error,
                  int& errorNumber) {
     errorNumber = 0;
+    std::error_code ec;
+    const std::uintmax_t before = std::filesystem::file_size(path, ec);
+    const bool existed = !ec;
     std::FILE* f = std::fopen(path.c_str(), "ab");
     if (f == nullptr) {
         errorNumber = errno;
@@ -81,6 +85,16 @@ bool AppendWhole(const std::string& path, std::string_view bytes, std::string& e
     const bool closed = std::fclose(f) == 0;
     if (written && !closed) errorNumber = errno != 0 ? errno : EIO;
     if (errorNumber != 0) error = std::strerror(errorNumber);
+    if (!(written && closed)) {
+        // A disk that fills up in the middle of the entry keeps the part
+        // that fitted; cut it off, so the recording holds whole entries and
+        // the next one that can be written follows the last whole one.
+        if (existed) {
+            std::filesystem::resize_file(path, before, ec);
+        } else {
+            std::filesystem::remove(path, ec);
+        }
+    }
     return written && closed;
 }
 

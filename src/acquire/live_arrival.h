@@ -59,7 +59,8 @@ std::string RecordingPathFor(const std::string& recordingDir, std::string_view u
 
 // Appends `bytes` in one write to `path`, creating the file when missing;
 // the file is closed again before returning. On failure returns false with
-// the reason in `error` and the errno value in `errorNumber`.
+// the reason in `error` and the errno value in `errorNumber`, and the file
+// as it was before (a part that fitted on a full disk is cut off again).
 bool AppendWhole(const std::string& path, std::string_view bytes, std::string& error,
                  int& errorNumber);
 

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "acquire/kiss_file_reader.h"
 #include "acquire/kiss_framing.h"
@@ -13,6 +14,7 @@
 #include "acquire/utc_clock.h"
 #include "decode/beacon_encoder.h"
 #include "session/session.h"
+#include "support/small_disk.h"
 #include "support/temp_dir.h"
 
 namespace kelvanor {
@@ -273,6 +275,48 @@ TEST_F(LiveArrivalTest, FailedAppendIsReportedAndTheDisplayStillRefreshed) {
         EXPECT_EQ(session->display.value[0], "100");  // the chart redraw ends on record 1
     }
     EXPECT_FALSE(std::filesystem::exists(dir.File("vanished")));
+}
+
+// A disk that fills up in the middle of an entry, then turns read-only: every
+// arrival is still decoded, the recording only ever holds whole entries, and
+// recording goes on once the disk takes writes again.
+TEST_F(LiveArrivalTest, FullOrReadOnlyDiskKeepsWholeEntriesAndResumes) {
+    testing::SmallDisk disk(dir.File("disk"), "size=8k");
+    if (!disk.Mounted()) GTEST_SKIP() << disk.Why();
+    const std::string day = disk.Folder() + "/2021-02-04_kelvanor.kss";
+    const std::string stamp = "2021-02-04 12:54:56.123 UTC";
+    SteppingClock clock(kNoon);
+    std::string expected;
+    unsigned packet = 0;
+    // Returns whether the arrival was recorded; `recorded` says what is
+    // expected, or nothing while the disk fills.
+    auto arrive = [&](std::optional<bool> recorded) {
+        const std::string wire = KissFrame(Beacon(++packet));
+        const ArrivalOutcome out = HandleArrival(*session, wire, clock, disk.Folder());
+        EXPECT_TRUE(out.decode.Stored());
+        if (recorded) EXPECT_EQ(out.recorded, *recorded);
+        EXPECT_EQ(out.errorKind, out.recorded ? FileErrorKind::None : FileErrorKind::DiskNotReady);
+        if (out.recorded) expected += RecordingEntry(stamp, wire);
+        EXPECT_EQ(testing::ReadFile(day).size(), expected.size()) << "packet " << packet;
+        return out.recorded;
+    };
+    while (packet < 100 && arrive(std::nullopt)) {
+    }
+    ASSERT_LT(packet, 100u) << "the small disk never filled";
+    EXPECT_GT(expected.size(), 4000u);
+    arrive(false);  // still full
+
+    ASSERT_TRUE(disk.Resize("size=64k")) << disk.Why();
+    arrive(true);
+    ASSERT_TRUE(disk.ReadOnly(true)) << disk.Why();
+    arrive(false);
+    ASSERT_TRUE(disk.ReadOnly(false)) << disk.Why();
+    arrive(true);
+
+    EXPECT_EQ(session->RecordCount(), static_cast<int>(packet));
+    EXPECT_TRUE(testing::ReadFile(day) == expected);
+    Session reread;
+    EXPECT_EQ(ReadKissBytes(reread, expected), static_cast<int>(packet) - 3);
 }
 
 TEST(FileErrorKindTest, ErrnoValuesAndTheirMessages) {
