@@ -32,6 +32,7 @@
 #include "sample_pass.h"
 #include "session/session.h"
 #include "support/recording_chunks.h"
+#include "support/small_disk.h"
 #include "window/channel_pages.h"
 #include "window/info_window.h"
 #include "window/main_window.h"
@@ -624,6 +625,34 @@ private slots:
         const QByteArray recorded = ReadBytes(day);
         QCOMPARE(recorded.size(), 30 + third.size());
         QVERIFY(recorded.endsWith(third));
+    }
+
+    void liveRecordingFolderTurningReadOnlyAndBack() {
+        testing::SmallDisk disk(dir->filePath("disk").toStdString(), "size=64k");
+        if (!disk.Mounted()) QSKIP(disk.Why().c_str());
+        QTcpServer server;
+        QTcpSocket* peer = ConnectLive(server);
+        QVERIFY(peer != nullptr);
+        window->SetRecordingDir(disk.Folder() + "/");
+        const QString day = QString::fromStdString(disk.Folder() + "/2021-02-04_kelvanor.kss");
+        auto send = [&](int packet) {
+            const std::string chunk = KissFrame(Beacon(packet));
+            peer->write(chunk.data(), static_cast<qint64>(chunk.size()));
+            peer->flush();
+            QTRY_COMPARE_WITH_TIMEOUT(session->RecordCount(), packet, 5000);
+        };
+        const int entry = 30 + static_cast<int>(KissFrame(Beacon(1)).size());
+        send(1);
+        QVERIFY(disk.ReadOnly(true));
+        send(2);
+        send(3);
+        QCOMPARE(messages.shown, QStringList({"KELVANOR: Disk Not Ready", "KELVANOR: Disk Not Ready"}));
+        QCOMPARE(Find<QLineEdit>("Text2")->text(), QString("#1 / 3"));  // shown all the same
+        QCOMPARE(ReadBytes(day).size(), entry);
+        QVERIFY(disk.ReadOnly(false));
+        send(4);
+        QCOMPARE(messages.shown.size(), 2);
+        QCOMPARE(ReadBytes(day).size(), 2 * entry);
     }
 
     void exportsIntoAMissingFolderSayWhyAndGoOn() {
