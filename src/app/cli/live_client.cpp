@@ -100,7 +100,7 @@ int RunLiveClient(Session& session, const std::string& host, const std::string& 
         const ArrivalOutcome outcome = HandleArrival(
             session, std::string_view(buffer.data(), static_cast<std::size_t>(n)), clock, recordDir);
         std::string line = outcome.handled ? session.currentRxTimestamp : UtcNowText(clock) + " UTC";
-        line += " " + std::to_string(n) + " bytes ";
+        line.append(" ").append(std::to_string(n)).append(" bytes ");
         if (!outcome.handled) {
             line += "short";
         } else if (outcome.decodeAttempted && outcome.decode.Stored()) {
