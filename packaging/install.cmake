@@ -6,7 +6,7 @@
 #   share/kelvanor/             conf.ini (the settings an installed program starts
 #                               with), samples/ (a recording and a SatNOGS log)
 #   share/doc/kelvanor/         README.md, formats.md, performance.md, window.png
-#   share/man/man1/             kelvanor-cli.1
+#   share/man/man1/             kelvanor-cli.1.gz
 # An installed program recognises itself by share/kelvanor/conf.ini beside its
 # bin/ and keeps its settings and files in the user's folders.
 include(GNUInstallDirs)
@@ -35,7 +35,10 @@ install(FILES ${PROJECT_SOURCE_DIR}/README.md
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 configure_file(${KELVANOR_PACKAGING_DIR}/kelvanor-cli.1.in ${CMAKE_BINARY_DIR}/man/kelvanor-cli.1 @ONLY)
-install(FILES ${CMAKE_BINARY_DIR}/man/kelvanor-cli.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# Debian keeps man pages gzip-compressed.
+file(ARCHIVE_CREATE OUTPUT ${CMAKE_BINARY_DIR}/man/kelvanor-cli.1.gz
+     PATHS ${CMAKE_BINARY_DIR}/man/kelvanor-cli.1 FORMAT raw COMPRESSION GZip COMPRESSION_LEVEL 9)
+install(FILES ${CMAKE_BINARY_DIR}/man/kelvanor-cli.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 # cpack -G DEB in the build folder makes kelvanor_VERSION_ARCH.deb. Its
 # dependencies are worked out by dpkg-shlibdeps from the programs' libraries

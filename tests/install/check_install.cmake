@@ -47,7 +47,7 @@ set(expected
     share/doc/kelvanor/formats.md
     share/doc/kelvanor/performance.md
     share/doc/kelvanor/window.png
-    share/man/man1/kelvanor-cli.1)
+    share/man/man1/kelvanor-cli.1.gz)
 if(GUI)
     list(APPEND programs kelvanor nconvert)
     list(APPEND expected
@@ -70,7 +70,11 @@ foreach(f IN LISTS expected)
         fail("${f} is empty")
     endif()
 endforeach()
-file(READ ${PREFIX}/share/man/man1/kelvanor-cli.1 man)
+execute_process(COMMAND gzip -dc ${PREFIX}/share/man/man1/kelvanor-cli.1.gz
+                OUTPUT_VARIABLE man RESULT_VARIABLE unpacked)
+if(NOT unpacked EQUAL 0)
+    fail("the man page does not unpack with gzip")
+endif()
 expect_contains("man page" "${man}" ".TH KELVANOR-CLI 1")
 expect_contains("man page" "${man}" "kelvanor ${VERSION}")
 if(GUI)
