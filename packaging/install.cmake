@@ -5,8 +5,9 @@
 #   share/icons/hicolor/        kelvanor.svg (scalable), kelvanor.png (256x256)
 #   share/kelvanor/             conf.ini (the settings an installed program starts
 #                               with), samples/ (a recording and a SatNOGS log)
-#   share/doc/kelvanor/         README.md, formats.md, performance.md, window.png
-#   share/man/man1/             kelvanor-cli.1.gz
+#   share/doc/kelvanor/         README.md, formats.md, performance.md, window.png,
+#                               copyright, changelog.gz
+#   share/man/man1/             a page for each program, gzip-compressed
 # An installed program recognises itself by share/kelvanor/conf.ini beside its
 # bin/ and keeps its settings and files in the user's folders.
 include(GNUInstallDirs)
@@ -34,18 +35,42 @@ install(FILES ${PROJECT_SOURCE_DIR}/README.md
               ${PROJECT_SOURCE_DIR}/docs/window.png
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
-configure_file(${KELVANOR_PACKAGING_DIR}/kelvanor-cli.1.in ${CMAKE_BINARY_DIR}/man/kelvanor-cli.1 @ONLY)
-# Debian keeps man pages gzip-compressed.
-file(ARCHIVE_CREATE OUTPUT ${CMAKE_BINARY_DIR}/man/kelvanor-cli.1.gz
-     PATHS ${CMAKE_BINARY_DIR}/man/kelvanor-cli.1 FORMAT raw COMPRESSION GZip COMPRESSION_LEVEL 9)
-install(FILES ${CMAKE_BINARY_DIR}/man/kelvanor-cli.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# The man pages and the package's change log, gzip-compressed without a time
+# stamp as Debian keeps them.
+set(KELVANOR_MAINTAINER "KELVANOR ground station <kelvanor@localhost>"
+    CACHE STRING "Maintainer of the Debian package, as \"Name <address>\"")
+set(man_pages kelvanor-cli)
+if(KELVANOR_BUILD_GUI)
+    list(APPEND man_pages kelvanor nconvert)
+endif()
+list(APPEND man_pages kelvanor-kiss-server)
+set(compressed)
+foreach(page IN LISTS man_pages)
+    configure_file(${KELVANOR_PACKAGING_DIR}/${page}.1.in ${CMAKE_BINARY_DIR}/man/${page}.1 @ONLY)
+    list(APPEND compressed man/${page}.1)
+endforeach()
+configure_file(${KELVANOR_PACKAGING_DIR}/changelog ${CMAKE_BINARY_DIR}/man/changelog @ONLY)
+list(APPEND compressed man/changelog)
+set(gz_files)
+foreach(f IN LISTS compressed)
+    add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/${f}.gz
+                       COMMAND gzip -9nc ${CMAKE_BINARY_DIR}/${f} > ${CMAKE_BINARY_DIR}/${f}.gz
+                       DEPENDS ${CMAKE_BINARY_DIR}/${f} VERBATIM)
+    list(APPEND gz_files ${CMAKE_BINARY_DIR}/${f}.gz)
+endforeach()
+add_custom_target(kelvanor_docs ALL DEPENDS ${gz_files})
+foreach(page IN LISTS man_pages)
+    install(FILES ${CMAKE_BINARY_DIR}/man/${page}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endforeach()
+install(FILES ${CMAKE_BINARY_DIR}/man/changelog.gz ${KELVANOR_PACKAGING_DIR}/copyright
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 # cpack -G DEB in the build folder makes kelvanor_VERSION_ARCH.deb. Its
 # dependencies are worked out by dpkg-shlibdeps from the programs' libraries
 # (the Debian Qt 6 runtime packages, libc, libstdc++).
 set(CPACK_PACKAGE_NAME kelvanor)
 set(CPACK_PACKAGE_VENDOR "KELVANOR ground station")
-set(CPACK_PACKAGE_CONTACT "KELVANOR ground station <kelvanor@localhost>")
+set(CPACK_PACKAGE_CONTACT "${KELVANOR_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Telemetry decoder for the KELVANOR satellite beacon")
 set(CPACK_PACKAGE_DESCRIPTION
     "Decodes the beacon of the small satellite KELVANOR (AX.25 frames in KISS\n"

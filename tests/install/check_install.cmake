@@ -37,7 +37,7 @@ if(NOT rc EQUAL 0)
     fail("cmake --install failed (${rc})")
 endif()
 
-# The tree: exactly the programs in bin/, the data, the docs and the man page.
+# The tree: exactly the programs in bin/, the data, the docs and a man page for each program.
 set(programs kelvanor-cli kelvanor-kiss-server)
 set(expected
     share/kelvanor/conf.ini
@@ -47,7 +47,8 @@ set(expected
     share/doc/kelvanor/formats.md
     share/doc/kelvanor/performance.md
     share/doc/kelvanor/window.png
-    share/man/man1/kelvanor-cli.1.gz)
+    share/doc/kelvanor/copyright
+    share/doc/kelvanor/changelog.gz)
 if(GUI)
     list(APPEND programs kelvanor nconvert)
     list(APPEND expected
@@ -56,7 +57,7 @@ if(GUI)
          share/icons/hicolor/256x256/apps/kelvanor.png)
 endif()
 foreach(p IN LISTS programs)
-    list(APPEND expected bin/${p})
+    list(APPEND expected bin/${p} share/man/man1/${p}.1.gz)
 endforeach()
 file(GLOB_RECURSE installed RELATIVE ${PREFIX} ${PREFIX}/*)
 list(SORT installed)
@@ -70,13 +71,17 @@ foreach(f IN LISTS expected)
         fail("${f} is empty")
     endif()
 endforeach()
-execute_process(COMMAND gzip -dc ${PREFIX}/share/man/man1/kelvanor-cli.1.gz
-                OUTPUT_VARIABLE man RESULT_VARIABLE unpacked)
-if(NOT unpacked EQUAL 0)
-    fail("the man page does not unpack with gzip")
-endif()
-expect_contains("man page" "${man}" ".TH KELVANOR-CLI 1")
-expect_contains("man page" "${man}" "kelvanor ${VERSION}")
+# Each program's man page unpacks, names the program and the version.
+foreach(p IN LISTS programs)
+    execute_process(COMMAND gzip -dc ${PREFIX}/share/man/man1/${p}.1.gz
+                    OUTPUT_VARIABLE man RESULT_VARIABLE unpacked)
+    if(NOT unpacked EQUAL 0)
+        fail("the man page of ${p} does not unpack with gzip")
+    endif()
+    string(TOUPPER "${p}" title)
+    expect_contains("man page of ${p}" "${man}" ".TH ${title} 1")
+    expect_contains("man page of ${p}" "${man}" "kelvanor ${VERSION}")
+endforeach()
 if(GUI)
     file(READ ${PREFIX}/share/applications/kelvanor.desktop desktop)
     foreach(line "[Desktop Entry]" "Type=Application" "Exec=kelvanor %F" "Icon=kelvanor")
