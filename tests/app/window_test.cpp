@@ -723,9 +723,17 @@ private slots:
         QCOMPARE(Find<QLineEdit>("Text2")->text(), QString("#40 / 300"));
         Click(chart, chart->PointOf(120));
         QCOMPARE(Find<QLineEdit>("Text2")->text(), QString("#120 / 300"));
-        // A double click shows the whole chart again.
-        Mouse(chart, QEvent::MouseButtonDblClick, chart->PointOf(120), Qt::LeftButton, Qt::LeftButton);
+        // A double click shows the whole chart again and leaves the record
+        // shown before it, though its first half was a click elsewhere.
+        const QPointF at = chart->PointOf(150);
+        Click(chart, at);
+        QCOMPARE(Find<QLineEdit>("Text2")->text(), QString("#150 / 300"));
+        Mouse(chart, QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
+        Mouse(chart, QEvent::MouseButtonDblClick, at, Qt::LeftButton, Qt::LeftButton);
+        Mouse(chart, QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
         QVERIFY(!chart->Viewport().Zoomed());
+        QCOMPARE(Find<QLineEdit>("Text2")->text(), QString("#120 / 300"));
+        QCOMPARE(Value(0), QString("48332"));
         // So does an import, even of as many records on the same channel.
         Wheel(chart, chart->PointOf(100), 6);
         QVERIFY(chart->Viewport().Zoomed());

@@ -1,6 +1,7 @@
 #include "chart_view/chart_view.h"
 
 #include <QApplication>
+#include <QStyleHints>
 #include <QFontMetricsF>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -331,7 +332,10 @@ void ChartView::mouseReleaseEvent(QMouseEvent* event) {
     dragging_ = false;
     if (click) {
         const int record = RecordAtPosition(event->position());
-        if (record > 0) emit RecordClicked(record);
+        if (record > 0) {
+            lastClickAt_ = event->timestamp();
+            emit RecordClicked(record);
+        }
     }
     event->accept();
 }
@@ -340,6 +344,11 @@ void ChartView::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return QWidget::mouseDoubleClickEvent(event);
     // The press that follows opens no drag of its own.
     pressing_ = false;
+    const bool clickBefore =
+        lastClickAt_ && event->timestamp() - *lastClickAt_ <=
+                            static_cast<quint64>(QGuiApplication::styleHints()->mouseDoubleClickInterval());
+    lastClickAt_.reset();
+    if (clickBefore) emit ClickTakenBack();
     ResetView();
     event->accept();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QColor>
 #include <QRect>
 #include <QWidget>
@@ -75,6 +77,9 @@ public:
 signals:
     void RecordHovered(int record);  // 0: the pointer left the points
     void RecordClicked(int record);
+    // The click just before was the first half of a double click, which
+    // only resets the view: whoever followed the click takes it back.
+    void ClickTakenBack();
     void ViewChanged();
 
 protected:
@@ -105,6 +110,7 @@ private:
     bool pressing_ = false;
     bool dragging_ = false;
     QPointF pressPos_;
+    std::optional<quint64> lastClickAt_;  // event time of the last RecordClicked
     ChartViewport pressView_;
 
     const ChartModel* model_ = nullptr;

@@ -183,6 +183,7 @@ void MainWindow::BuildControls(QWidget* client) {
     m_chart->SetModel(&m_session.chart);
     connect(m_chart, &ChartView::RecordHovered, this, &MainWindow::ChartRecordHovered);
     connect(m_chart, &ChartView::RecordClicked, this, &MainWindow::ChartRecordClicked);
+    connect(m_chart, &ChartView::ClickTakenBack, this, &MainWindow::ChartClickTakenBack);
     // The statistics sit in the frame's caption row, at its right end.
     m_stats = new QLabel(m_frame);
     m_stats->setObjectName("ChartStats");
@@ -387,7 +388,17 @@ void MainWindow::ChartRecordHovered(int record) {
 
 void MainWindow::ChartRecordClicked(int record) {
     if (record < 1 || record > m_session.RecordCount()) return;
+    m_beforeChartClick = m_session.scroll.Value();
     m_session.scroll.SetValue(record);
+    HScroll1_Change();
+}
+
+void MainWindow::ChartClickTakenBack() {
+    // A double click resets the chart's view and leaves the record shown.
+    if (!m_beforeChartClick) return;
+    const int before = std::exchange(m_beforeChartClick, std::nullopt).value();
+    if (before < 1 || before > m_session.RecordCount()) return;
+    m_session.scroll.SetValue(before);
     HScroll1_Change();
 }
 

@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QStringList>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "acquire/import_sequence.h"
@@ -66,6 +67,7 @@ public:
     // file of the operator's choice.
     void ChartRecordHovered(int record);
     void ChartRecordClicked(int record);
+    void ChartClickTakenBack();
     void ExportVisibleRange_Click();
     // What value box c's value is made of, for the record shown; empty while
     // the boxes show no record.
@@ -131,6 +133,7 @@ private:
     const UtcClock* m_clock = &m_systemClock;
     std::string m_recordingDir;
     LiveSocket* m_live = nullptr;
+    std::optional<int> m_beforeChartClick;  // the record shown before the last chart click
 
     ChannelPages* m_pages = nullptr;
     ChartView* m_chart = nullptr;
