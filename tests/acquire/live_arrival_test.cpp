@@ -16,6 +16,7 @@
 #include "session/session.h"
 #include "support/small_disk.h"
 #include "support/temp_dir.h"
+#include "support/plausible_beacon.h"
 
 namespace kelvanor {
 namespace {
@@ -44,12 +45,7 @@ private:
 };
 
 std::string Beacon(unsigned packet) {
-    BeaconEncoder b;
-    b.SetRaw(0, packet);
-    b.SetTaiSeconds(660000037.5 + packet);
-    b.SetBatteryMillivolts(8000);
-    for (int ch : {47, 48, 49, 50, 51, 53, 54}) b.SetRaw(ch, 2048);
-    return b.Frame();
+    return testing::PlausibleBeacon(packet, 660000037.5 + packet).Frame();
 }
 
 // A packet counter whose little-endian bytes are FEND FEND FESC 0x00, so the
@@ -194,10 +190,7 @@ TEST_F(LiveArrivalTest, ArrivalsUnderTenBytesOnlyRefreshTheDisplay) {
 }
 
 TEST_F(LiveArrivalTest, AnyAddressAndCommandByteIsDecodedOnTheLiveRoad) {
-    BeaconEncoder b;
-    b.SetTaiSeconds(660000037.5);
-    b.SetBatteryMillivolts(8000);
-    for (int ch : {47, 48, 49, 50, 51, 53, 54}) b.SetRaw(ch, 2048);
+    BeaconEncoder b = testing::PlausibleBeacon();
     for (int i = 1; i <= 14; ++i) b.SetByte(i, 'Z');
     b.SetCommandByte(0x05);
     const std::string wire = KissFrame(b.Frame());

@@ -9,16 +9,13 @@
 #include "decode/beacon_encoder.h"
 #include "session/session.h"
 #include "support/temp_dir.h"
+#include "support/plausible_beacon.h"
 
 namespace kelvanor {
 namespace {
 
 std::string Beacon(int packet) {
-    BeaconEncoder b;
-    b.SetRaw(0, packet);
-    b.SetTaiSeconds(660000037.5 + packet);
-    b.SetBatteryMillivolts(8000);
-    for (int ch : {47, 48, 49, 50, 51, 53, 54}) b.SetRaw(ch, 2048);
+    BeaconEncoder b = testing::PlausibleBeacon(packet, 660000037.5 + packet);
     b.SetByte(100, 0xC0);  // content that needs escaping
     b.SetByte(101, 0xDB);
     return b.Frame();

@@ -9,6 +9,7 @@
 #include "decode/beacon_encoder.h"
 #include "session/session.h"
 #include "support/temp_dir.h"
+#include "support/plausible_beacon.h"
 
 namespace kelvanor {
 namespace {
@@ -16,13 +17,8 @@ namespace {
 // A SatNOGS line: 19-character time, a separator, the frame without its
 // command byte as hex.
 std::string Line(const std::string& time, int packet, bool lowerCase = false) {
-    BeaconEncoder b;
-    b.SetRaw(0, packet);
-    b.SetTaiSeconds(660000037.5);
-    b.SetBatteryMillivolts(8000);
-    for (int ch : {47, 48, 49, 50, 51, 53, 54}) b.SetRaw(ch, 2048);
     std::string hex;
-    AppendHex(hex, b.Frame().substr(1));
+    AppendHex(hex, testing::PlausibleBeacon(packet).Frame().substr(1));
     if (lowerCase) {
         for (char& c : hex) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     }

@@ -31,6 +31,7 @@
 #include "chart_view/chart_view.h"
 #include "sample_pass.h"
 #include "session/session.h"
+#include "support/plausible_beacon.h"
 #include "support/recording_chunks.h"
 #include "support/small_disk.h"
 #include "window/channel_pages.h"
@@ -105,11 +106,7 @@ public:
 };
 
 std::string Beacon(int packet) {
-    BeaconEncoder b;
-    b.SetRaw(0, packet);
-    b.SetTaiSeconds(660000037.5);
-    b.SetBatteryMillivolts(8000);
-    for (int ch : {47, 48, 49, 50, 51, 53, 54}) b.SetRaw(ch, 2048);
+    BeaconEncoder b = kelvanor::testing::PlausibleBeacon(packet);
     b.SetByte(120, 0xC0);  // escaped on the wire
     return b.Frame();
 }

@@ -10,6 +10,7 @@
 #include "decode/beacon_decoder.h"
 #include "decode/beacon_encoder.h"
 #include "session/session.h"
+#include "support/plausible_beacon.h"
 
 namespace kelvanor {
 namespace {
@@ -18,13 +19,7 @@ class ProvenanceTest : public ::testing::Test {
 protected:
     ProvenanceTest() : session(std::make_unique<Session>()) {}
 
-    static BeaconEncoder Plausible() {
-        BeaconEncoder b;
-        b.SetTaiSeconds(660000037.5);
-        b.SetBatteryMillivolts(8000);
-        for (int ch : {47, 48, 49, 50, 51, 53, 54}) b.SetRaw(ch, 2048);
-        return b;
-    }
+    static BeaconEncoder Plausible() { return testing::PlausibleBeacon(); }
     const BeaconRecord& Decode(const BeaconEncoder& b) {
         EXPECT_TRUE(DecodeBeacon(*session, b.Frame()).Stored());
         return session->records.Record(session->RecordCount());

@@ -11,6 +11,7 @@
 #include "decode/beacon_encoder.h"
 #include "session/session.h"
 #include "support/temp_dir.h"
+#include "support/plausible_beacon.h"
 
 namespace kelvanor {
 namespace {
@@ -21,12 +22,8 @@ protected:
 
     void Store(int count, int firstPacket = 1) {
         for (int i = 0; i < count; ++i) {
-            BeaconEncoder b;
-            b.SetRaw(0, firstPacket + i);
+            BeaconEncoder b = testing::PlausibleBeacon(firstPacket + i);
             b.SetRaw(2, 3);
-            b.SetTaiSeconds(660000037.5);
-            b.SetBatteryMillivolts(8000);
-            for (int ch : {47, 48, 49, 50, 51, 53, 54}) b.SetRaw(ch, 2048);
             session->currentRxTimestamp = "2020-11-29 21:20:" + std::to_string(10 + i % 50) + ".000 UTC";
             ASSERT_TRUE(DecodeBeacon(*session, b.Frame()).Stored());
         }
@@ -108,11 +105,7 @@ TEST_F(ImportRefreshTest, ImportAfterScrollingPullsThePositionToOne) {
     Store(30);
     ScrollTo(*session, 25);
     testing::TempDir dir;
-    BeaconEncoder b;
-    b.SetRaw(0, 900);
-    b.SetTaiSeconds(660000037.5);
-    b.SetBatteryMillivolts(8000);
-    for (int ch : {47, 48, 49, 50, 51, 53, 54}) b.SetRaw(ch, 2048);
+    const BeaconEncoder b = testing::PlausibleBeacon(900);
     std::string file;
     for (int i = 0; i < 4; ++i) file += RecordingEntry("2021-02-04 12:54:56.123 UTC", KissFrame(b.Frame()));
     testing::WriteFile(dir.File("a.kss"), file);

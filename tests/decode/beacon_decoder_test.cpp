@@ -7,6 +7,7 @@
 #include "decode/beacon_encoder.h"
 #include "decode/beacon_layout.h"
 #include "session/session.h"
+#include "support/plausible_beacon.h"
 
 namespace kelvanor {
 namespace {
@@ -15,14 +16,7 @@ class BeaconDecoderTest : public ::testing::Test {
 protected:
     BeaconDecoderTest() : session(std::make_unique<Session>()) {}
 
-    // A plausible beacon: battery 8000 mV, thermistor counts mid-range.
-    static BeaconEncoder Plausible() {
-        BeaconEncoder b;
-        b.SetTaiSeconds(660000037.5);
-        b.SetBatteryMillivolts(8000);
-        for (int ch : {47, 48, 49, 50, 51, 53, 54}) b.SetRaw(ch, 2048);
-        return b;
-    }
+    static BeaconEncoder Plausible() { return testing::PlausibleBeacon(); }
 
     // Fills record 1 with a marker so "kept old value" is visible, then resets.
     void FillFirstSlotWith(double marker) {

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "decode/beacon_encoder.h"
+
+namespace kelvanor::testing {
+
+// A beacon the decoder takes as it comes from the satellite: packet counter
+// `packet`, an on-board time of `taiSeconds`, a battery of 8000 mV and the
+// thermistor counts mid-range. Tests change the fields they are about.
+inline BeaconEncoder PlausibleBeacon(double packet = 0, double taiSeconds = 660000037.5) {
+    BeaconEncoder b;
+    b.SetRaw(0, packet);
+    b.SetTaiSeconds(taiSeconds);
+    b.SetBatteryMillivolts(8000);
+    for (int ch : {47, 48, 49, 50, 51, 53, 54}) b.SetRaw(ch, 2048);
+    return b;
+}
+
+}  // namespace kelvanor::testing
