@@ -51,6 +51,17 @@ ValueAxis Scale(double lo, double hi, int targetTicks) {
     return a;
 }
 
+// Takes one more finite value into a column.
+void Add(ColumnSpan& c, double v) {
+    if (!c.any) {
+        c = {v, v, v, v, true};
+    } else {
+        c.min = std::min(c.min, v);
+        c.max = std::max(c.max, v);
+        c.last = v;
+    }
+}
+
 }  // namespace
 
 double ValueAxis::Fraction(double v) const {
@@ -177,14 +188,7 @@ std::vector<ColumnSpan> AggregateColumns(std::span<const double> values, int col
     for (std::int64_t i = 0; i < n; ++i) {
         const double v = values[static_cast<std::size_t>(i)];
         if (!std::isfinite(v)) continue;
-        ColumnSpan& c = out[static_cast<std::size_t>(i * columns / n)];
-        if (!c.any) {
-            c = {v, v, v, v, true};
-        } else {
-            c.min = std::min(c.min, v);
-            c.max = std::max(c.max, v);
-            c.last = v;
-        }
+        Add(out[static_cast<std::size_t>(i * columns / n)], v);
     }
     return out;
 }
@@ -202,14 +206,7 @@ std::vector<ColumnSpan> AggregateColumnsInView(std::span<const double> values, d
         if (!std::isfinite(v)) continue;
         const double col = std::floor((static_cast<double>(i) - x0) * perCategory);
         if (col < 0 || col >= columns) continue;
-        ColumnSpan& c = out[static_cast<std::size_t>(col)];
-        if (!c.any) {
-            c = {v, v, v, v, true};
-        } else {
-            c.min = std::min(c.min, v);
-            c.max = std::max(c.max, v);
-            c.last = v;
-        }
+        Add(out[static_cast<std::size_t>(col)], v);
     }
     return out;
 }
