@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "acquire/kiss_file_reader.h"
-#include "chart/channel_chart.h"
+#include "session/handlers.h"
 #include "chart/chart_viewport.h"
 #include "chart_view/chart_view.h"
 #include "sample_pass.h"

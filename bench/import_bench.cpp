@@ -10,6 +10,7 @@
 #include "acquire/satnogs_reader.h"
 #include "export/csv_export.h"
 #include "sample_pass.h"
+#include "session/handlers.h"
 #include "session/session.h"
 
 namespace kelvanor {

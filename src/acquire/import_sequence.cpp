@@ -5,8 +5,7 @@
 
 #include "acquire/file_io.h"
 #include "acquire/kiss_file_reader.h"
-#include "browse/browser.h"
-#include "chart/channel_chart.h"
+#include "session/handlers.h"
 #include "session/session.h"
 
 namespace kelvanor {

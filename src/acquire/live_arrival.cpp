@@ -11,7 +11,7 @@
 #include "acquire/utc_clock.h"
 #include "browse/scroll_state.h"
 #include "channels/presentation.h"
-#include "chart/channel_chart.h"
+#include "session/handlers.h"
 #include "decode/beacon_encoder.h"
 #include "session/session.h"
 

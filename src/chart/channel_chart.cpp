@@ -2,39 +2,24 @@
 
 #include "channels/channel_table.h"
 #include "chart/chart_model.h"
-#include "session/session.h"
+#include "decode/record_store.h"
 
 namespace kelvanor {
 
-void Option1_Click(Session& session, int channel, bool keepChart) {
-    const ChannelInfo& info = Channel(channel);  // IndexOutOfRange for a bad number
-    session.selectedChannel = info.number;
-    session.chartCaption = FrameTitle(info.number);
-    session.counterText = session.scroll.CounterText();
-    session.highlightedChannel = info.number;
-    if (!keepChart) DrawChannelChart(session, info.number);
-}
-
-void Check1_Click(Session& session, bool barChart) {
-    session.barChart = barChart;
-    DrawChannelChart(session, session.selectedChannel);
-}
-
-void DrawChannelChart(Session& session, int channel) {
-    const int n = session.RecordCount();
-    if (n == 0) return;
+bool FillChannelChart(ChartModel& chart, const RecordStore& records, int channel, bool bars) {
+    const int n = records.RecordCount();
+    if (n == 0) return false;
     const ChannelInfo& info = Channel(channel);
-    ChartModel& chart = session.chart;
     chart.drawn = true;
     chart.channel = info.number;
     chart.legend = info.name;
     chart.labelStep = LabelStep(n);
-    chart.bars = session.barChart;
-    chart.lineWidth = session.barChart ? 1.0f : 30.0f;
+    chart.bars = bars;
+    chart.lineWidth = bars ? 1.0f : 30.0f;
     chart.values.resize(static_cast<std::size_t>(n));
     chart.labels.resize(static_cast<std::size_t>(n));
     for (int r = 1; r <= n; ++r) {
-        const BeaconRecord& record = session.records.Record(r);
+        const BeaconRecord& record = records.Record(r);
         chart.values[static_cast<std::size_t>(r) - 1] =
             record.Values[static_cast<std::size_t>(info.number)];
         std::string& label = chart.labels[static_cast<std::size_t>(r) - 1];
@@ -45,7 +30,7 @@ void DrawChannelChart(Session& session, int channel) {
         }
     }
     chart.stats = ComputeStats(chart.values);
-    ShowRecord(session.records, 1, session.regional, session.display);
+    return true;
 }
 
 }  // namespace kelvanor

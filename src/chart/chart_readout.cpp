@@ -7,7 +7,8 @@
 
 #include "channels/channel_table.h"
 #include "decode/number_text.h"
-#include "session/session.h"
+#include "chart/chart_model.h"
+#include "decode/record_store.h"
 
 namespace kelvanor {
 namespace {
@@ -57,14 +58,14 @@ std::string StatsText(const ChannelStats& stats, std::string_view unit, char dec
     return text;
 }
 
-std::string ReadoutText(const Session& session, int record) {
-    const ChartModel& chart = session.chart;
+std::string ReadoutText(const ChartModel& chart, const RecordStore& records, int record,
+                        char decimalSeparator) {
     if (!chart.drawn || record < 1 || record > chart.Points()) return {};
     std::string text("#");
     text.append(std::to_string(record)).append("   ");
-    text.append(session.records.Record(record).RxTime).append("   ");
+    text.append(records.Record(record).RxTime).append("   ");
     AppendWithUnit(text, chart.values[static_cast<std::size_t>(record) - 1], Channel(chart.channel).unit,
-                   session.regional.decimalSeparator);
+                   decimalSeparator);
     return text;
 }
 

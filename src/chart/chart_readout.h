@@ -6,7 +6,8 @@
 
 namespace kelvanor {
 
-struct Session;
+struct ChartModel;
+class RecordStore;
 
 // Minimum, maximum and mean of a channel over the charted records. Values
 // that are not finite are left out; `count` says how many took part.
@@ -26,6 +27,7 @@ std::string StatsText(const ChannelStats& stats, std::string_view unit, char dec
 // The chart's hover readout for `record` of the charted channel:
 // "#12   2020-11-29 21:20:22.000 UTC   8.123 V". Empty for a record the
 // chart does not hold.
-std::string ReadoutText(const Session& session, int record);
+std::string ReadoutText(const ChartModel& chart, const RecordStore& records, int record,
+                        char decimalSeparator);
 
 }  // namespace kelvanor

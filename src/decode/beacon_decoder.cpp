@@ -5,8 +5,10 @@
 
 #include "decode/beacon_layout.h"
 #include "decode/calibration.h"
+#include "decode/frame_bytes.h"
 #include "decode/obc_time.h"
-#include "session/session.h"
+#include "decode/record_store.h"
+#include "decode/regional_settings.h"
 
 namespace kelvanor {
 
@@ -48,28 +50,29 @@ std::optional<std::int16_t> BatteryVoltage(const FrameBytes& f) {
 
 }  // namespace
 
-DecodeResult DecodeBeacon(Session& session, std::string_view frame) {
+DecodeResult DecodeBeacon(const DecodeTarget& target, std::string_view frame) {
     DecodeResult result;
-    FrameBytes& f = session.frameBytes;
+    FrameBytes& f = target.frameBytes;
     if (!f.Load(frame)) {
         result.status = DecodeStatus::FrameTooLong;
         return result;
     }
 
-    std::string& log = session.frameLog;
-    log.append(session.currentRxTimestamp).append(" | ").append(session.currentHexText);
+    std::string& log = target.frameLog;
+    log.append(target.rxTimestamp).append(" | ").append(target.hexText);
     log.append("\r\n");
 
-    BeaconRecord* record = session.records.Append();
+    BeaconRecord* record = target.records.Append();
+    // A full store keeps its count at the capacity, so no reader is offered
+    // record 10001.
+    const std::int32_t count = target.records.RecordCount();
+    if (target.upperBound) target.upperBound(count);
     if (record == nullptr) {
-        // The count stays at the capacity, so no reader is offered record 10001.
-        session.scroll.SetMaximum(session.RecordCount());
         result.status = DecodeStatus::StoreFull;
         return result;
     }
-    session.scroll.SetMaximum(session.RecordCount());
-    result.record = session.RecordCount();
-    record->RxTime = session.currentRxTimestamp;
+    result.record = count;
+    record->RxTime = target.rxTimestamp;
     std::copy_n(f.bytes().begin(), kBeaconLength, record->Frame.begin());
 
     auto& values = record->Values;
@@ -87,9 +90,9 @@ DecodeResult DecodeBeacon(Session& session, std::string_view frame) {
             // Written in place so the slot's text keeps its capacity.
             std::string& text = record->ObcTime;
             text.clear();
-            AppendDate(text, *time, session.regional.shortDatePattern);
+            AppendDate(text, *time, target.regional.shortDatePattern);
             text.push_back(' ');
-            AppendTime(text, *time, session.regional.longTimePattern);
+            AppendTime(text, *time, target.regional.longTimePattern);
         }
         double raw = ReadField(f, field);
         switch (field.scale) {

@@ -1,12 +1,16 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
+#include <string>
 #include <string_view>
 
 namespace kelvanor {
 
-struct Session;
 struct FieldSpec;
+struct RegionalSettings;
 class FrameBytes;
+class RecordStore;
 
 enum class DecodeStatus {
     Stored,              // every channel written
@@ -31,11 +35,24 @@ const char* DescribeStatus(DecodeStatus status);
 // before any conversion.
 double ReadField(const FrameBytes& frame, const FieldSpec& field);
 
+// What one decoding reads and writes; the caller owns all of it.
+struct DecodeTarget {
+    FrameBytes& frameBytes;
+    RecordStore& records;
+    std::string& frameLog;
+    std::string_view rxTimestamp;  // stamped on the record and its log line
+    std::string_view hexText;      // the frame after its command byte, for the log line
+    const RegionalSettings& regional;
+    // Told the record count whenever the store's upper bound may have moved
+    // (the browser's scroll range follows it); may be empty.
+    std::function<void(std::int32_t)> upperBound;
+};
+
 // Decodes one beacon frame (command byte at offset 0, 201 to 255 bytes) into
-// the next record of the session's store, stamped with the current RX
-// timestamp, after writing its line to the frame log. A failure ends the
-// decoding where it happens: what was written stays, the channels not reached
-// keep what the slot held. The display is not refreshed.
-DecodeResult DecodeBeacon(Session& session, std::string_view frame);
+// the next record of the store, stamped with the RX timestamp, after writing
+// its line to the frame log. A failure ends the decoding where it happens:
+// what was written stays, the channels not reached keep what the slot held.
+// The display is not refreshed.
+DecodeResult DecodeBeacon(const DecodeTarget& target, std::string_view frame);
 
 }  // namespace kelvanor

@@ -1,10 +1,7 @@
 #include "export/tlm_export.h"
 
-#include "acquire/file_io.h"
 #include "channels/channel_table.h"
 #include "channels/presentation.h"
-#include "export/export_name.h"
-#include "session/session.h"
 
 namespace kelvanor {
 
@@ -31,13 +28,6 @@ std::string TlmText(const ChannelLabels& labels, const RecordDisplay& display) {
         out.append("\r\n");
     }
     return out;
-}
-
-bool WriteTLMFile_Click(Session& session, std::string& path, std::string& error) {
-    path = ExportFileName(session.currentFileName, kDefaultTlmName, ".tlm", session.dataFolder);
-    if (!WriteWholeFile(path, TlmText(session.labels, session.display), error)) return false;
-    session.statusText = path + " has been written";
-    return true;
 }
 
 }  // namespace kelvanor

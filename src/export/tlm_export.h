@@ -6,7 +6,6 @@
 
 namespace kelvanor {
 
-struct Session;
 struct ChannelLabels;
 struct RecordDisplay;
 
@@ -20,9 +19,5 @@ inline constexpr std::string_view kTlmTitle =
 // and 59 lines pairing channels 2k and 2k+1 (name 20, value 15, unit 4,
 // " |  ", name 20, value 15, unit 4), CR LF line ends.
 std::string TlmText(const ChannelLabels& labels, const RecordDisplay& display);
-
-// The "Write TLM File" command: the file name from the current file name,
-// the report written, and the status line.
-bool WriteTLMFile_Click(Session& session, std::string& path, std::string& error);
 
 }  // namespace kelvanor

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "browse/scroll_state.h"
 #include "channels/change_marks.h"
 #include "channels/channel_table.h"
 #include "channels/presentation.h"
 #include "chart/chart_model.h"
+#include "decode/beacon_decoder.h"
 #include "decode/frame_bytes.h"
 #include "decode/record_store.h"
 #include "decode/regional_settings.h"
@@ -45,5 +47,9 @@ struct Session {
 
     std::int32_t RecordCount() const { return records.RecordCount(); }
 };
+
+// Decodes `frame` into the session's store with its current RX timestamp and
+// hex text; the browser's upper bound follows the record count.
+DecodeResult DecodeBeacon(Session& session, std::string_view frame);
 
 }  // namespace kelvanor

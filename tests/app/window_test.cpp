@@ -30,6 +30,7 @@
 #include "export/csv_export.h"
 #include "chart_view/chart_view.h"
 #include "sample_pass.h"
+#include "session/handlers.h"
 #include "session/session.h"
 #include "support/plausible_beacon.h"
 #include "support/recording_chunks.h"
@@ -805,7 +806,7 @@ private slots:
         chooser.next = {out};
         window->ExportVisibleRange_Click();
         const QByteArray bytes = ReadBytes(out);
-        QCOMPARE(bytes, QByteArray::fromStdString(CsvText(*session, seen.first, seen.last)));
+        QCOMPARE(bytes, QByteArray::fromStdString(CsvText(session->records, session->regional.decimalSeparator, seen.first, seen.last)));
         QCOMPARE(bytes.count("\r\n"), seen.Count() + 1);
         QCOMPARE(bytes.count('\n'), bytes.count("\r\n"));
         QVERIFY(bytes.split('\n').at(1).startsWith(QByteArray::fromStdString(session->records.Record(seen.first).RxTime)));

@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "acquire/kiss_file_reader.h"
-#include "chart/channel_chart.h"
+#include "session/handlers.h"
 #include "chart/chart_readout.h"
 #include "chart/chart_viewport.h"
 #include "decode/number_text.h"
@@ -207,7 +207,7 @@ TEST_F(SessionTest, CsvOfARangeIsTheMatchingSliceOfTheExport) {
         std::size_t from, count;  // lines of the full export
     } cases[] = {{3, 5, 3, 3}, {1, 10, 1, 10}, {-4, 2, 1, 2}, {9, 400, 9, 2}, {6, 5, 0, 0}, {11, 20, 0, 0}};
     for (const auto& c : cases) {
-        const auto part = lines(CsvText(*session, c.first, c.last));
+        const auto part = lines(CsvText(session->records, '.', c.first, c.last));
         ASSERT_EQ(part.size(), c.count + 1) << c.first << ".." << c.last;
         EXPECT_EQ(part[0], full[0]);
         for (std::size_t i = 0; i < c.count; ++i) EXPECT_EQ(part[i + 1], full[c.from + i]);
@@ -220,7 +220,7 @@ TEST_F(SessionTest, RangeFileKeepsCrLfAndLeavesTheCurrentFileName) {
     std::string error;
     const std::string path = dir.File("part.csv");
     ASSERT_TRUE(WriteCsvRange(*session, path, 2, 4, error)) << error;
-    EXPECT_EQ(testing::ReadFile(path), CsvText(*session, 2, 4));
+    EXPECT_EQ(testing::ReadFile(path), CsvText(session->records, '.', 2, 4));
     EXPECT_EQ(session->statusText, path + " has been written");
     EXPECT_EQ(session->currentFileName, "/data/pass.kss");
     EXPECT_FALSE(WriteCsvRange(*session, dir.File("no/such/dir.csv"), 1, 1, error));

@@ -6,6 +6,7 @@
 #include "export/csv_export.h"
 #include "export/export_name.h"
 #include "export/tlm_export.h"
+#include "session/handlers.h"
 #include "session/session.h"
 #include "support/temp_dir.h"
 

@@ -6,6 +6,7 @@
 
 #include "decode/beacon_decoder.h"
 #include "export/csv_export.h"
+#include "session/handlers.h"
 #include "export/tlm_export.h"
 #include "fuzz_session.h"
 

@@ -6,6 +6,7 @@
 
 #include "acquire/kiss_file_reader.h"
 #include "export/csv_export.h"
+#include "session/handlers.h"
 #include "export/tlm_export.h"
 #include "fuzz_session.h"
 

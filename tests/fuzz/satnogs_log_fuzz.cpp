@@ -6,6 +6,7 @@
 
 #include "acquire/satnogs_reader.h"
 #include "export/csv_export.h"
+#include "session/handlers.h"
 #include "fuzz_session.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -12,7 +12,7 @@
 
 #include "acquire/file_io.h"
 #include "acquire/import_sequence.h"
-#include "browse/browser.h"
+#include "session/handlers.h"
 #include "channels/channel_table.h"
 #include "export/csv_export.h"
 #include "export/tlm_export.h"

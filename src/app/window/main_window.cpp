@@ -22,9 +22,8 @@
 
 #include "acquire/live_arrival.h"
 #include "app/shell/screenshot_name.h"
-#include "browse/browser.h"
+#include "session/handlers.h"
 #include "channels/value_provenance.h"
-#include "chart/channel_chart.h"
 #include "chart/chart_readout.h"
 #include "chart_view/chart_view.h"
 #include "export/csv_export.h"
