@@ -5,8 +5,10 @@
 #include <map>
 #include <tuple>
 
-#include "decode/frame_bytes.h"
 #include <set>
+#include <vector>
+
+#include "decode/frame_bytes.h"
 
 namespace kelvanor {
 namespace {
@@ -40,34 +42,28 @@ TEST(ChannelTableTest, UnitsFollowTheUnitRule) {
     EXPECT_EQ(byUnit.size(), 6u);  // the five units and empty
 }
 
-TEST(ChannelTableTest, PagesHold59And58ChannelsInRowMajorOrder) {
-    std::map<int, int> perPage;
-    std::set<std::tuple<int, int, int>> places;
-    for (const ChannelInfo& c : ChannelTable()) {
-        ++perPage[c.page];
-        if (c.page != 0) {
-            EXPECT_TRUE(places.insert({c.page, c.row, c.column}).second) << c.number;
-            EXPECT_GE(c.row, 1);
-            EXPECT_LE(c.row, 20);
+TEST(ChannelTableTest, PagesFillRowByRowThreeAcross) {
+    // Page 1: channels 0..51 then 53..59; page 2: 60..117; 52 on no page.
+    std::vector<int> page1, page2;
+    for (int c = 0; c <= 59; ++c) {
+        if (c != 52) page1.push_back(c);
+    }
+    for (int c = 60; c <= 117; ++c) page2.push_back(c);
+    ASSERT_EQ(page1.size(), 59u);
+    ASSERT_EQ(page2.size(), 58u);
+    for (const auto& [page, channels] : {std::pair{1, page1}, std::pair{2, page2}}) {
+        for (std::size_t k = 0; k < channels.size(); ++k) {
+            const ChannelInfo& c = Channel(channels[k]);
+            EXPECT_EQ(std::tuple(c.page, c.row, c.column),
+                      std::tuple(page, static_cast<int>(k / 3) + 1, static_cast<int>(k % 3) + 1))
+                << c.number;
         }
     }
-    EXPECT_EQ(perPage[1], 59);
-    EXPECT_EQ(perPage[2], 58);
-    EXPECT_EQ(perPage[0], 1);
     EXPECT_EQ(Channel(52).page, 0);
-
-    struct Place {
-        int channel, page, row, column;
-    } known[] = {{0, 1, 1, 1},   {2, 1, 1, 3},   {51, 1, 18, 1}, {53, 1, 18, 2}, {58, 1, 20, 1},
-                 {59, 1, 20, 2}, {60, 2, 1, 1},  {94, 2, 12, 2}, {116, 2, 19, 3}, {117, 2, 20, 1}};
-    for (const Place& p : known) {
-        const ChannelInfo& c = Channel(p.channel);
-        EXPECT_EQ(std::tuple(c.page, c.row, c.column), std::tuple(p.page, p.row, p.column))
-            << p.channel;
-    }
     EXPECT_EQ(Channel(0).name, "Beacon Packet");
     EXPECT_EQ(Channel(117).name, "ADCS IMU Temp");
     EXPECT_THROW(Channel(118), IndexOutOfRange);
+    EXPECT_THROW(Channel(-1), IndexOutOfRange);
 }
 
 TEST(ChannelTableTest, GeometryInTwips) {
