@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
+#include <vector>
 
 namespace kelvanor {
 namespace {
@@ -40,25 +42,42 @@ TEST_F(PresentationTest, NeverWrittenSlotShowsTheZeroTexts) {
     EXPECT_EQ(display.rxCaption, "RX Timestamp: ");
 }
 
-TEST_F(PresentationTest, EnumerationsKeepThePreviousTextOnUnlistedCodes) {
-    EXPECT_EQ(Show(2, 3), "CHARGING");
-    EXPECT_EQ(Show(2, 7), "CHARGING");
-    EXPECT_EQ(Show(2, 3.5), "CHARGING");
-    EXPECT_EQ(Show(12, 12), "ATTITUDE TIME INVALID");
-    EXPECT_EQ(Show(12, 6), "ATTITUDE TIME INVALID");
-    EXPECT_EQ(Show(14, 5), "RESIDUALS TOO HIGH");
-    EXPECT_EQ(Show(14, 6), "RATE TOO HIGH");
-    EXPECT_EQ(Show(15, 6), "ON SUN");
-    EXPECT_EQ(Show(15, 1), "ON SUN");
-    EXPECT_EQ(Show(28, 2), "S-BAND");
-    EXPECT_EQ(Show(40, 2), "SELF-TEST ANOMALY UHF");
-    EXPECT_EQ(Show(40, 4), "SELF-TEST ANOMALY UHF");
-    EXPECT_EQ(Show(46, 2), "CIP OVER TEMPERATURE");
-    EXPECT_EQ(Show(98, 16), "ASYNC REFUSED");
-    EXPECT_EQ(Show(99, 9), "CMD APID OVERRUN");
-    EXPECT_EQ(Show(99, 10), "CMD APID OVERRUN");
-    EXPECT_EQ(Show(11, 1), "FINE REF POINT");
-    EXPECT_EQ(Show(42, 1), "VOLTAGE ANOMALY");
+TEST_F(PresentationTest, EveryListedCodeShowsItsWordAndAnyOtherValueKeepsThePreviousText) {
+    const struct {
+        std::vector<int> channels;
+        std::map<int, std::string> words;
+    } lists[] = {
+        {{2}, {{0, "BOOT"}, {1, "PHOENIX"}, {2, "SAFE"}, {3, "CHARGING"}, {4, "SCIENCE"}, {5, "TRANSITION"},
+               {6, "TEST"}}},
+        {{11}, {{0, "SUN POINT"}, {1, "FINE REF POINT"}}},
+        {{12}, {{0, "BOOT"}, {1, "COMMAND"}, {4, "ATTITUDE INVALID"}, {8, "TIME INVALID"},
+                {12, "ATTITUDE TIME INVALID"}, {16, "REFS INVALID"}}},
+        {{14}, {{0, "OK"}, {1, "PENDING"}, {2, "BAD"}, {3, "TO FEW STARS"}, {4, "QUEST FAILED"},
+                {5, "RESIDUALS TOO HIGH"}, {6, "RATE TOO HIGH"}}},
+        {{15}, {{2, "SEARCH INIT"}, {3, "SEARCHING"}, {4, "WAITING"}, {5, "CONVERGING"}, {6, "ON SUN"},
+                {7, "NOT ACTIVE"}}},
+        {{28}, {{2, "S-BAND"}, {3, "EPS"}, {4, "CIP"}, {5, "UHF"}}},
+        {{40}, {{0, "NOMINAL"}, {1, "VOLTAGE ANOMALY"}, {2, "SELF-TEST ANOMALY UHF"}, {5, "AFC NOT ACTIVE"},
+                {6, "FREQUENCY ANOMALY"}, {7, "SWD NOT ACTIVE"}}},
+        {{42}, {{0, "NOMINAL"}, {1, "VOLTAGE ANOMALY"}}},
+        {{46}, {{0, "NOMINAL"}, {1, "VOLTAGE/CURRENT ANOMALY"}, {2, "CIP OVER TEMPERATURE"}}},
+        {{98, 99}, {{0, "OK"}, {1, "BAD APID"}, {2, "BAD OPCODE"}, {3, "BAD DATA"}, {7, "NO CMD DATA"},
+                    {8, "CMD SRVC OVERRUN"}, {9, "CMD APID OVERRUN"}, {12, "TABLES BUSY"},
+                    {13, "FLASH NOT ARMED"}, {14, "THRUSTERS DISABLED"}, {15, "ATT ERR TOO HIGH"},
+                    {16, "ASYNC REFUSED"}}},
+    };
+    for (const auto& list : lists) {
+        for (int channel : list.channels) {
+            for (double value : {-1.0, 0.0, 1.0, 2.0, 3.0, 3.5, 4.0, 5.0, 6.0, 7.0, 8.0, 9.0, 10.0, 11.0, 12.0,
+                                 13.0, 14.0, 15.0, 16.0, 17.0}) {
+                display.value[static_cast<std::size_t>(channel)] = "previous";
+                const auto word = list.words.find(static_cast<int>(value));
+                const bool listed = word != list.words.end() && value == word->first;
+                EXPECT_EQ(Show(channel, value), listed ? word->second : "previous")
+                    << "channel " << channel << " value " << value;
+            }
+        }
+    }
 }
 
 TEST_F(PresentationTest, BooleansAreTrueForAnyNonZeroValue) {
