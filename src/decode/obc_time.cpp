@@ -78,24 +78,15 @@ std::optional<CivilDateTime> ObcDateTime(double dayNumber) {
     const double S = minutes.fraction * 60;
     const Parts seconds = PartsOf(S);
     if (!hours.whole || !minutes.whole || !seconds.whole) return std::nullopt;
-    // A cut that rounds a part up to its full count carries into the next
-    // part, as a time built from hours, minutes and seconds would; an hour
-    // of 24 is a failure.
-    int sec = *seconds.whole;
-    int min = *minutes.whole;
-    int hour = *hours.whole;
-    if (sec >= 60) {
-        sec -= 60;
-        ++min;
-    }
-    if (min >= 60) {
-        min -= 60;
-        ++hour;
-    }
+    // The cut can round an hour just below 24 up to 24 (only for day numbers
+    // below 1, whose fraction keeps 15 decimals): that is no time of day.
+    // Minutes and seconds cannot reach 60 this way, since their fractions
+    // keep at most 15 significant digits before they are multiplied by 60.
+    const int hour = *hours.whole;
     if (hour >= 24) return std::nullopt;
     dt.hour = hour;
-    dt.minute = min;
-    dt.second = sec;
+    dt.minute = *minutes.whole;
+    dt.second = *seconds.whole;
     return dt;
 }
 

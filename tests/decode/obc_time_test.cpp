@@ -68,6 +68,9 @@ TEST(FormatObcTimeTest, TimesOutsideTheCalendarFail) {
     EXPECT_FALSE(FormatObcTime(std::numeric_limits<double>::quiet_NaN(), c));
     EXPECT_FALSE(FormatObcTime(std::numeric_limits<double>::infinity(), c));
     EXPECT_FALSE(FormatObcTime(-800000, c));  // before year 100
+    // just below midnight of a day number under 1: the cut makes the hour 24
+    EXPECT_FALSE(FormatObcTime(DayNumber(36.9999999999), c));
+    EXPECT_EQ(FormatObcTime(DayNumber(36.99), c), "1999-12-31 23:59:59");
     EXPECT_TRUE(FormatObcTime(DayNumber(86400.0 * 365 * 7900), c));
 }
 
