@@ -86,14 +86,6 @@ TEST_F(ProvenanceTest, ComesFromTheRecordsOwnFrameNotTheLatestOne) {
     EXPECT_NE(ValueProvenance(session->records.Record(3), 19).find("Raw field: 00 00 = 0\n"), std::string::npos);
 }
 
-TEST_F(ProvenanceTest, FullStoreWritesNoFrame) {
-    for (int i = 0; i < RecordStore::kCapacity; ++i) session->records.Append();
-    BeaconEncoder b = Plausible();
-    b.SetRaw(19, 8000);
-    EXPECT_EQ(DecodeBeacon(*session, b.Frame()).status, DecodeStatus::StoreFull);
-    EXPECT_EQ(session->records.Record(RecordStore::kCapacity).Frame[46], 0);
-}
-
 TEST_F(ProvenanceTest, NumbersFollowTheDecimalSeparator) {
     const BeaconRecord& r = Decode(Plausible());
     const std::string text = ValueProvenance(r, 19, ',');
@@ -147,30 +139,6 @@ TEST(ChangeMarksTest, EmptiedBoxesStartAfresh) {
     EXPECT_EQ(marks.Count(), 0);
     marks.Observe(Shown({{0, "10"}}, 4));
     EXPECT_TRUE(marks.Marked(0));
-}
-
-TEST_F(ProvenanceTest, ShowRecordCountsItsShowsThroughTheSession) {
-    BeaconEncoder a = Plausible();
-    a.SetRaw(2, 2);  // SAFE
-    a.SetRaw(19, 8000);
-    Decode(a);
-    BeaconEncoder b = Plausible();
-    b.SetRaw(2, 9);  // unlisted: the box keeps "SAFE"
-    b.SetRaw(19, 7000);
-    Decode(b);
-    RecordDisplay& d = session->display;
-    ShowRecord(session->records, 1, session->regional, d);
-    session->changeMarks.Observe(d);
-    ShowRecord(session->records, 2, session->regional, d);
-    session->changeMarks.Observe(d);
-    EXPECT_EQ(d.shownRecord, 2);
-    EXPECT_TRUE(session->changeMarks.Marked(19));
-    EXPECT_FALSE(session->changeMarks.Marked(2));
-    EXPECT_FALSE(session->changeMarks.Marked(3));
-    ShowRecord(session->records, 0, session->regional, d);  // shows nothing
-    session->changeMarks.Observe(d);
-    EXPECT_EQ(d.shownRecord, 2);
-    EXPECT_TRUE(session->changeMarks.Marked(19));
 }
 
 }  // namespace

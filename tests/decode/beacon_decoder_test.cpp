@@ -120,66 +120,59 @@ TEST_F(BeaconDecoderTest, KnownFrameGivesEveryChannelAndTheLogLine) {
     }
 }
 
-TEST_F(BeaconDecoderTest, AllZeroBeaconStopsAtTheFirstThermistor) {
-    FillFirstSlotWith(99);
-    std::string frame(201, '\0');
-    DecodeResult r = Decode(frame);
-    EXPECT_EQ(r.status, DecodeStatus::ThermistorInvalid);
-    EXPECT_EQ(r.failedChannel, 47);
-    const BeaconRecord& rec = records->Record(1);
-    EXPECT_EQ(rec.ObcTime, "1999-12-31 23:59:22");
-    for (int c = 0; c <= 46; ++c) {
-        if (c == 5) continue;
-        EXPECT_EQ(rec.Values[c], 0) << c;
-    }
-    EXPECT_EQ(rec.Values[5], -224480.55);
-    for (int c = 47; c <= 117; ++c) EXPECT_EQ(rec.Values[c], 99) << c;
-}
-
 TEST_F(BeaconDecoderTest, FailureRowsLeaveWhatWasWritten) {
-    struct Case {
+    auto spoilt = [](void (*spoil)(BeaconEncoder&)) {
+        BeaconEncoder b = testing::PlausibleBeacon();
+        spoil(b);
+        return b.Frame();
+    };
+    const struct {
         const char* name;
-        void (*spoil)(BeaconEncoder&);
+        std::string frame;
         DecodeStatus status;
         int firstUntouched;  // channels from here on keep the marker
-        bool obcWritten;
+        const char* obcTime;  // nullptr: the earlier text stays
     } cases[] = {
-        {"time not a date", [](BeaconEncoder& b) { b.SetTaiSeconds(1e300); },
-         DecodeStatus::ObcTimeInvalid, 2, false},
-        {"battery 32768 mV", [](BeaconEncoder& b) { b.SetBatteryMillivolts(32768); },
-         DecodeStatus::BatteryVoltageHigh, 5, true},
-        {"thermistor 48 at 4096", [](BeaconEncoder& b) { b.SetRaw(48, 4096); },
-         DecodeStatus::ThermistorInvalid, 48, true},
-        {"thermistor 53 negative", [](BeaconEncoder& b) { b.SetRaw(53, -3); },
-         DecodeStatus::ThermistorInvalid, 53, true},
-        {"battery 0 mV", [](BeaconEncoder& b) { b.SetBatteryMillivolts(0); },
-         DecodeStatus::ThermistorInvalid, 47, true},
+        // all zero: the battery of 0 mV fails the first thermistor
+        {"all zero", std::string(201, '\0'), DecodeStatus::ThermistorInvalid, 47, "1999-12-31 23:59:22"},
+        {"time not a date", spoilt([](BeaconEncoder& b) { b.SetTaiSeconds(1e300); }),
+         DecodeStatus::ObcTimeInvalid, 2, nullptr},
+        {"battery 32768 mV", spoilt([](BeaconEncoder& b) { b.SetBatteryMillivolts(32768); }),
+         DecodeStatus::BatteryVoltageHigh, 5, "2020-11-29 21:20:00"},
+        {"thermistor 48 at 4096", spoilt([](BeaconEncoder& b) { b.SetRaw(48, 4096); }),
+         DecodeStatus::ThermistorInvalid, 48, "2020-11-29 21:20:00"},
+        {"thermistor 53 negative", spoilt([](BeaconEncoder& b) { b.SetRaw(53, -3); }),
+         DecodeStatus::ThermistorInvalid, 53, "2020-11-29 21:20:00"},
+        {"battery 0 mV", spoilt([](BeaconEncoder& b) { b.SetBatteryMillivolts(0); }),
+         DecodeStatus::ThermistorInvalid, 47, "2020-11-29 21:20:00"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         records->Reset();
         frameLog.clear();
         FillFirstSlotWith(99);
-        BeaconEncoder b = Plausible();
-        c.spoil(b);
         rxTimestamp = c.name;
-        DecodeResult r = Decode(b.Frame());
-        EXPECT_EQ(r.status, c.status) << c.name;
-        EXPECT_EQ(records->RecordCount(), 1) << c.name;
-        EXPECT_EQ(frameLog, std::string(c.name) + " | \r\n") << c.name;
+        const DecodeResult r = Decode(c.frame);
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_EQ(r.failedChannel, c.firstUntouched);
+        EXPECT_EQ(records->RecordCount(), 1);
+        EXPECT_EQ(frameLog, std::string(c.name) + " | \r\n");
         const BeaconRecord& rec = records->Record(1);
         EXPECT_EQ(rec.RxTime, c.name);
-        EXPECT_EQ(rec.ObcTime == "old obc", !c.obcWritten) << c.name;
-        EXPECT_NE(rec.Values[0], 99) << c.name;
-        EXPECT_NE(rec.Values[c.firstUntouched - 1 == 52 ? 51 : c.firstUntouched - 1], 99) << c.name;
-        for (int ch = c.firstUntouched; ch < kChannelCount; ++ch) {
-            EXPECT_EQ(rec.Values[ch], 99) << c.name << " channel " << ch;
-        }
+        EXPECT_EQ(rec.ObcTime, c.obcTime ? c.obcTime : "old obc");
+        EXPECT_NE(rec.Values[0], 99);
+        EXPECT_NE(rec.Values[c.firstUntouched - 1 == 52 ? 51 : c.firstUntouched - 1], 99);
+        for (int ch = c.firstUntouched; ch < kChannelCount; ++ch) EXPECT_EQ(rec.Values[ch], 99) << ch;
     }
+    // The all-zero beacon's state of charge is that of 0 mV.
+    Decode(std::string(201, '\0'));
+    EXPECT_EQ(records->Record(2).Values[5], -224480.55);
 }
 
 TEST_F(BeaconDecoderTest, FullStoreLogsButStoresNothing) {
-    const std::string frame = Plausible().Frame();
+    std::string frame = Plausible().Frame();
     for (int i = 0; i < RecordStore::kCapacity; ++i) ASSERT_TRUE(Decode(frame).Stored());
+    frame[0] = '\xC0';
     EXPECT_EQ(records->RecordCount(), 10000);
     frameLog.clear();
     rxTimestamp = "late";
@@ -190,6 +183,7 @@ TEST_F(BeaconDecoderTest, FullStoreLogsButStoresNothing) {
     EXPECT_EQ(upperBound, 10000);
     EXPECT_EQ(frameLog, "late | \r\n");
     EXPECT_NE(records->Record(10000).RxTime, "late");
+    EXPECT_NE(records->Record(10000).Frame[0], 0xC0);  // nor its frame
 }
 
 TEST_F(BeaconDecoderTest, OverlongFrameWritesNoLogAndNoRecord) {
