@@ -16,11 +16,15 @@ constexpr FieldSpec Over(int channel, int offset, FieldRead read, double divisor
     return {channel, offset, read, FieldScale::Divide, divisor};
 }
 constexpr FieldSpec OfBit(int channel, int offset, int bit) {
-    return {channel, offset, FieldRead::Bit, FieldScale::AsRead, 0, bit};
+    return {.channel = channel, .offset = offset, .read = FieldRead::Bit, .scale = FieldScale::AsRead, .bit = bit};
 }
 // B = 3518 for the battery's thermistors, 3435 for the others.
 constexpr FieldSpec Thermistor(int channel, int offset, bool battery) {
-    return {channel, offset, FieldRead::S16BE, FieldScale::Thermistor, 0, 0, battery};
+    return {.channel = channel,
+            .offset = offset,
+            .read = FieldRead::S16BE,
+            .scale = FieldScale::Thermistor,
+            .batteryThermistor = battery};
 }
 
 // channel, offset, read and, where the field is scaled, the constant

@@ -30,6 +30,7 @@ TEST(NumberTextTest, GeneralForm) {
         {19.5068359375, "19.5068359375"},
         {2.0 / 3 * 1e-7, "6.66666666666667E-08"},
         {1e-100, "1E-100"},
+        {1e-10, "1E-10"},
         {std::numeric_limits<double>::quiet_NaN(), "NaN"},
         {-std::numeric_limits<double>::infinity(), "-Infinity"},
     };
