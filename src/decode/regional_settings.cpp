@@ -81,10 +81,9 @@ void AppendDate(std::string& out, const CivilDateTime& value, std::string_view p
 }
 
 void AppendTime(std::string& out, const CivilDateTime& value, std::string_view pattern) {
-    bool twelveHour = false;
-    for (char c : pattern) {
-        if (c == 'A' || c == 'a') twelveHour = true;
-    }
+    // "h" counts 12 hours only beside a day-half mark.
+    const bool twelveHour =
+        pattern.find("AP") != std::string_view::npos || pattern.find("ap") != std::string_view::npos;
     WalkPattern(out, pattern, "HhmsAat", [&](char c, int run, std::string_view rest) {
         switch (c) {
             case 'H': AppendNumber(out, value.hour, run >= 2 ? 2 : 1); break;

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <tuple>
+
+#include "decode/regional_settings.h"
 
 namespace kelvanor {
 namespace {
@@ -59,6 +62,43 @@ TEST(TwoDecimalsTest, ZeroPointZeroZeroForm) {
     std::string comma;
     AppendTwoDecimals(comma, -3.1, ',');
     EXPECT_EQ(comma, "-3,10");
+}
+
+TEST(RegionalFormsTest, DateAndTimePatterns) {
+    const CivilDateTime evening{2020, 2, 9, 21, 5, 7};
+    const CivilDateTime midnight{1999, 12, 31, 0, 0, 0};
+    const struct {
+        CivilDateTime value;
+        const char* date;
+        const char* time;
+        const char* expected;
+    } cases[] = {
+        {evening, "yyyy-MM-dd", "HH:mm:ss", "2020-02-09 21:05:07"},
+        {evening, "d.M.yy", "H:m:s", "9.2.20 21:5:7"},
+        {evening, "M/d/yyyy", "h:mm:ss AP t", "2/9/2020 9:05:07 PM"},
+        {midnight, "M/d/yyyy", "hh:mm ap", "12/31/1999 12:00 am"},
+        {evening, "dd'.'MM''yy", "h AP-mm", "09.02'20 9 PM-05"},
+        {evening, "yyyy", "h:mm", "2020 21:05"},  // no day-half mark: 24 hours
+        {evening, "yyyy", "A h", "2020 A 21"},    // a lone A is literal text
+    };
+    for (const auto& c : cases) {
+        const RegionalSettings settings{'.', c.date, c.time};
+        EXPECT_EQ(FormatDateTime(c.value, settings), c.expected) << c.date << " " << c.time;
+    }
+}
+
+TEST(RegionalFormsTest, DaysCountFrom1970AcrossLeapDays) {
+    const struct {
+        int year, month, day;
+        long long days;
+    } cases[] = {{1970, 1, 1, 0}, {2000, 2, 29, 11016}, {2000, 3, 1, 11017}, {1969, 12, 31, -1},
+                 {2100, 3, 1, 47541}, {100, 1, 1, -683003}, {9999, 12, 31, 2932896}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(DaysFromCivil(c.year, c.month, c.day), c.days) << c.year << "-" << c.month;
+        int y = 0, m = 0, d = 0;
+        CivilFromDays(c.days, y, m, d);
+        EXPECT_EQ(std::tuple(y, m, d), std::tuple(c.year, c.month, c.day)) << c.days;
+    }
 }
 
 }  // namespace
