@@ -93,6 +93,8 @@ TEST(FrameBytesTest, FieldsOutsideTheBufferAreIndexFailures) {
     EXPECT_NO_THROW(f.ReadF64BE(247));
     EXPECT_THROW(f.ReadF64BE(248), IndexOutOfRange);
     EXPECT_THROW(f.ReadBit(0, 8), IndexOutOfRange);
+    EXPECT_THROW(f[255], IndexOutOfRange);
+    EXPECT_THROW(f[-1], IndexOutOfRange);
 }
 
 TEST(FrameBytesTest, ShortFrameLeavesTheTailAsEarlierFramesLeftIt) {
@@ -105,6 +107,7 @@ TEST(FrameBytesTest, ShortFrameLeavesTheTailAsEarlierFramesLeftIt) {
 
 TEST(FrameBytesTest, OverlongFrameLoadsItsFirst255BytesThenFails) {
     FrameBytes f;
+    EXPECT_TRUE(f.Load(std::string(255, '\x05')));  // the longest frame that fits
     std::string frame(256, '\x05');
     frame[254] = '\x09';
     EXPECT_FALSE(f.Load(frame));
