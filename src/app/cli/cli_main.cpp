@@ -44,12 +44,12 @@ constexpr const char* kHelp =
     "Or receives live from a KISS server:\n"
     "  --connect HOST:PORT  records every arrival into the day's recording, decodes\n"
     "                 beacons and prints a line per arrival\n"
-    "  --for SECONDS  stop after this time (default: until SIGINT/SIGTERM)\n"
+    "  --for SECONDS  stop after this time, at most 1e9 (default: until SIGINT/SIGTERM)\n"
     "  --record-dir DIR  where the recordings go (default: the data folder below)\n"
     "  --csv PATH     afterwards, the CSV export of what was received\n"
     "  --help, --version\n"
     "Exit status: 0 success, 1 an input could not be read or an output not written,\n"
-    "2 usage error.\n";
+    "2 usage error (also an output that names an input: nothing is written).\n";
 
 int UsageError(const std::string& message) {
     std::cerr << "kelvanor-cli: " << message << "\n";
