@@ -77,8 +77,12 @@ bool AppendWhole(const std::string& path, std::string_view bytes, std::string& e
                           O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0666);
     if (fd < 0) {
         errorNumber = errno;
-        // A link (refused by O_NOFOLLOW), or a FIFO or socket nobody reads.
-        const bool special = errorNumber == ELOOP || errorNumber == ENXIO;
+        // A link at the name (refused by O_NOFOLLOW; a loop of links in the
+        // folders above keeps the system's words), or a FIFO or socket
+        // nobody reads.
+        struct stat at {};
+        const bool link = errorNumber == ELOOP && ::lstat(path.c_str(), &at) == 0 && S_ISLNK(at.st_mode);
+        const bool special = link || errorNumber == ENXIO;
         if (special) errorNumber = EINVAL;
         error = special ? kNotRegularFile : std::strerror(errorNumber);
         return false;
@@ -91,13 +95,14 @@ bool AppendWhole(const std::string& path, std::string_view bytes, std::string& e
         return false;
     }
     // One write for the whole entry, so a program stopped between two
-    // arrivals never leaves half of one behind.
+    // arrivals never leaves half of one behind (more only when the system
+    // takes part of it).
     std::size_t written = 0;
     while (written < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            errorNumber = errno;
+        if (n <= 0) {
+            if (n < 0 && errno == EINTR) continue;
+            errorNumber = n < 0 ? errno : EIO;
             break;
         }
         written += static_cast<std::size_t>(n);
