@@ -6,22 +6,33 @@
 
 namespace kelvanor {
 
-// Reads a whole file as byte text. On failure returns false and puts the
-// reason into `error`. `betweenBlocks`, when given, is called after every
-// few megabytes read (a window lets its events run there).
+// The reason given for a path that names a FIFO, a socket, a device, a folder
+// or (where links are not followed) a symbolic link.
+inline constexpr const char* kNotRegularFile = "not a regular file";
+
+// Reads a whole regular file as byte text. The file is opened without
+// blocking and checked on the opened descriptor, so a FIFO, a socket, a
+// device (also through a link) or a folder is refused with
+// kNotRegularFile instead of hanging or reading without end. On failure
+// returns false and puts the reason into `error`. `betweenBlocks`, when
+// given, is called after every few megabytes read (a window lets its events
+// run there).
 bool ReadWholeFile(const std::string& path, std::string& contents, std::string& error,
                    const std::function<void()>& betweenBlocks = {});
 
-// Writes byte text to a file, replacing it. On failure returns false with
-// the reason in `error`.
+// Writes byte text to a file, replacing it only once the new text is whole:
+// it goes to a fresh temporary file in the same folder, which is flushed,
+// synced and then renamed over the target. A failure (a full disk, say)
+// leaves the file as it was and no temporary file behind. A file that is
+// replaced keeps its permissions. On failure returns false with the reason
+// in `error`.
 bool WriteWholeFile(const std::string& path, std::string_view contents, std::string& error);
 
-// Replaces a file's contents atomically: the text goes to a temporary file in
-// the same folder, which is then renamed over the original, so the file is
-// always either the old or the new one.
+// The same replacement, for rewriting a file the program read.
 bool ReplaceFileAtomically(const std::string& path, std::string_view contents, std::string& error);
 
-// Appends byte text to a file, creating it when missing.
-bool AppendToFile(const std::string& path, std::string_view contents, std::string& error);
+// True when the two paths name one file: the same file when both exist,
+// else the same absolute path once the existing folders are resolved.
+bool SameFile(const std::string& a, const std::string& b);
 
 }  // namespace kelvanor

@@ -1,11 +1,14 @@
 #include "acquire/live_arrival.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <system_error>
 
+#include "acquire/file_io.h"
 #include "acquire/kiss_framing.h"
 #include "acquire/recording_writer.h"
 #include "acquire/utc_clock.h"
@@ -67,35 +70,58 @@ std::string RecordingPathFor(const std::string& recordingDir, std::string_view u
 bool AppendWhole(const std::string& path, std::string_view bytes, std::string& error,
                  int& errorNumber) {
     errorNumber = 0;
-    std::error_code ec;
-    const std::uintmax_t before = std::filesystem::file_size(path, ec);
-    const bool existed = !ec;
-    std::FILE* f = std::fopen(path.c_str(), "ab");
-    if (f == nullptr) {
+    // Never follows a link at the day file's name and never waits on a FIFO:
+    // in a shared folder another user could otherwise point the recorder at
+    // any file, or stop it.
+    const int fd = ::open(path.c_str(),
+                          O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0666);
+    if (fd < 0) {
         errorNumber = errno;
-        error = std::strerror(errorNumber);
+        // A link at the name (refused by O_NOFOLLOW; a loop of links in the
+        // folders above keeps the system's words), or a FIFO or socket
+        // nobody reads.
+        struct stat at {};
+        const bool link = errorNumber == ELOOP && ::lstat(path.c_str(), &at) == 0 && S_ISLNK(at.st_mode);
+        const bool special = link || errorNumber == ENXIO;
+        if (special) errorNumber = EINVAL;
+        error = special ? kNotRegularFile : std::strerror(errorNumber);
         return false;
     }
-    // Unbuffered, so the whole entry goes to the file in a single write and a
-    // program stopped between two arrivals never leaves half of one behind.
-    std::setvbuf(f, nullptr, _IONBF, 0);
-    errno = 0;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    if (!written) errorNumber = errno != 0 ? errno : EIO;
-    const bool closed = std::fclose(f) == 0;
-    if (written && !closed) errorNumber = errno != 0 ? errno : EIO;
-    if (errorNumber != 0) error = std::strerror(errorNumber);
-    if (!(written && closed)) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        errorNumber = EINVAL;
+        error = kNotRegularFile;
+        ::close(fd);
+        return false;
+    }
+    // One write for the whole entry, so a program stopped between two
+    // arrivals never leaves half of one behind (more only when the system
+    // takes part of it).
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
+        if (n <= 0) {
+            if (n < 0 && errno == EINTR) continue;
+            errorNumber = n < 0 ? errno : EIO;
+            break;
+        }
+        written += static_cast<std::size_t>(n);
+    }
+    if (errorNumber != 0 && written > 0) {
         // A disk that fills up in the middle of the entry keeps the part
-        // that fitted; cut it off, so the recording holds whole entries and
-        // the next one that can be written follows the last whole one.
-        if (existed) {
-            std::filesystem::resize_file(path, before, ec);
-        } else {
-            std::filesystem::remove(path, ec);
+        // that fitted; cut it off through this descriptor, from where this
+        // entry began, so the recording holds whole entries and the next one
+        // that can be written follows the last whole one. Another writer's
+        // entry appended after it is never cut.
+        const off_t end = ::lseek(fd, 0, SEEK_CUR);
+        struct stat now {};
+        if (end >= 0 && ::fstat(fd, &now) == 0 && now.st_size == end) {
+            ::ftruncate(fd, end - static_cast<off_t>(written));
         }
     }
-    return written && closed;
+    if (::close(fd) != 0 && errorNumber == 0) errorNumber = errno;
+    if (errorNumber != 0) error = std::strerror(errorNumber);
+    return errorNumber == 0;
 }
 
 void WriteTimestampFrame(Session& session, const UtcClock& clock, std::string& out) {
@@ -131,10 +157,13 @@ ArrivalOutcome HandleArrival(Session& session, std::string_view rawChunk, const 
         entry.append(rawChunk);
         int errorNumber = 0;
         outcome.recorded = AppendWhole(outcome.recordingPath, entry, outcome.fileError, errorNumber);
-        if (!outcome.recorded) outcome.errorKind = FileErrorKindOf(errorNumber);
-
-        session.statusText = std::to_string(rawChunk.size()) + " bytes has been added to " +
-                             outcome.recordingPath;
+        if (outcome.recorded) {
+            session.statusText = std::to_string(rawChunk.size()) + " bytes has been added to " +
+                                 outcome.recordingPath;
+        } else {
+            outcome.errorKind = FileErrorKindOf(errorNumber);
+            session.statusText = "not recorded: " + outcome.recordingPath + ": " + outcome.fileError;
+        }
     }
 
     const int count = session.RecordCount();
@@ -143,6 +172,13 @@ ArrivalOutcome HandleArrival(Session& session, std::string_view rawChunk, const 
     ShowRecord(session.records, count, session.regional, session.display);
     Option1_Click(session, session.selectedChannel, false);
     return outcome;
+}
+
+void TrimFrameLog(std::string& log, std::size_t limit) {
+    if (log.size() <= limit) return;
+    const std::size_t keep = limit - limit / 4;
+    const std::size_t lf = log.find('\n', log.size() - keep - 1);
+    log.erase(0, lf == std::string::npos ? log.size() : lf + 1);
 }
 
 const char* WinsockStateText(int state) {

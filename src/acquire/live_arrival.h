@@ -45,7 +45,8 @@ struct ArrivalOutcome {
 // timestamp record plus the chunk exactly as received to the day's recording
 // in `recordingDir`, named after the clock's UTC date; then, in every case,
 // refreshes the counter, the scroll bound, the shown record and the chart.
-// A failed append is reported in the outcome and nothing else changes.
+// The status line tells the bytes added, or "not recorded: <path>: <why>"
+// when the append failed; a failure is reported in the outcome too.
 ArrivalOutcome HandleArrival(Session& session, std::string_view rawChunk, const UtcClock& clock,
                              const std::string& recordingDir);
 
@@ -58,11 +59,23 @@ void WriteTimestampFrame(Session& session, const UtcClock& clock, std::string& o
 std::string RecordingPathFor(const std::string& recordingDir, std::string_view utcNow);
 
 // Appends `bytes` in one write to `path`, creating the file when missing;
-// the file is closed again before returning. On failure returns false with
-// the reason in `error` and the errno value in `errorNumber`, and the file
-// as it was before (a part that fitted on a full disk is cut off again).
+// the file is closed again before returning. A link, FIFO, socket, device or
+// folder at that name is refused (kNotRegularFile, errno value EINVAL, or
+// EISDIR for a folder) without following or waiting on it. On failure
+// returns false with the reason in `error` and the errno value in
+// `errorNumber`, and the file as it was before (a part that fitted on a full
+// disk is cut off again).
 bool AppendWhole(const std::string& path, std::string_view bytes, std::string& error,
                  int& errorNumber);
+
+// The most of the frame log a recorder that runs unattended keeps: enough for
+// the lines of a full store (the window's debug page shows as much).
+inline constexpr std::size_t kKeptLogBytes = 9u << 19;
+
+// Once `log` is longer than `limit`, drops its oldest whole lines, down to
+// three quarters of the limit, so that trimming is rare and the newest
+// lines stay.
+void TrimFrameLog(std::string& log, std::size_t limit);
 
 // The socket state texts, 0..9; "" for any other state.
 const char* WinsockStateText(int state);

@@ -1,5 +1,7 @@
 #include "acquire/satnogs_reader.h"
 
+#include <algorithm>
+
 #include "acquire/file_io.h"
 #include "browse/scroll_state.h"
 #include "decode/beacon_decoder.h"
@@ -66,9 +68,10 @@ std::vector<std::string_view> RemoveAdjacentDuplicates(const std::vector<std::st
 
 bool NormaliseLineEnds(std::string& text) {
     if (text.find("\r\n") != std::string::npos) return false;
-    if (text.find('\n') == std::string::npos) return false;
+    const std::size_t lfs = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+    if (lfs == 0) return false;
     std::string out;
-    out.reserve(text.size() + text.size() / 64);
+    out.reserve(text.size() + lfs);  // exactly: a log of short lines is not copied twice
     for (char c : text) {
         if (c == '\n') out.push_back('\r');
         out.push_back(c);
@@ -77,48 +80,79 @@ bool NormaliseLineEnds(std::string& text) {
     return true;
 }
 
+namespace {
+
+// Decodes kept entry number `entry` when its hex part converts to 201 bytes.
+bool HandleEntry(Session& session, std::size_t entry, std::string_view line, std::string& frame,
+                 ImportHooks& hooks) {
+    if (entry % 100 == 0) {
+        session.counterText = std::to_string(entry);
+        hooks.ProcessPendingEvents();
+    }
+    session.currentRxTimestamp.assign(line.substr(0, 19));
+    const std::string_view hex = line.size() > 20 ? line.substr(20) : std::string_view();
+    // Every pair (the last one may be a single character) appended to the
+    // hex text unchanged: that is the whole hex part.
+    session.currentHexText.assign(hex);
+    frame.resize(1 + (hex.size() + 1) / 2);
+    char* out = frame.data();
+    *out++ = '\0';
+    for (std::size_t j = 0; j < hex.size(); j += 2) {
+        *out++ = static_cast<char>(PairValue(hex.substr(j, 2)));
+    }
+    return frame.size() == 202 && DecodeBeacon(session, frame).Stored();
+}
+
+}  // namespace
+
+// The lines and the kept list are never built: a log of many short lines
+// would need far more memory for them than for its text. A line is kept
+// exactly when it is line 1 or differs from the line before it (a dropped
+// line equals the last one kept), which both passes below test in place.
 int ReadSatnogsText(Session& session, std::string_view text, ImportHooks& hooks) {
     hooks.SetBusy(true);
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t lf = text.find('\n', start);
-        if (lf == std::string_view::npos) {
-            lines.push_back(text.substr(start));
-            break;
+    std::size_t lastLine = 0;  // N, the number of LF characters
+    std::size_t kept = 0;      // K
+    std::size_t lastStart = 0;
+    {
+        std::string_view previous;
+        std::size_t start = 0;
+        for (std::size_t index = 0;; ++index) {
+            const std::size_t lf = text.find('\n', start);
+            const std::string_view line =
+                text.substr(start, lf == std::string_view::npos ? std::string_view::npos : lf - start);
+            if (index == 1 || (index > 1 && line != previous)) ++kept;
+            previous = line;
+            if (lf == std::string_view::npos) {
+                lastLine = index;
+                lastStart = start;
+                break;
+            }
+            start = lf + 1;
         }
-        lines.push_back(text.substr(start, lf - start));
-        start = lf + 1;
     }
-    const std::size_t lastLine = lines.size() - 1;  // N, the number of LF characters
     session.frameLog.append("records from SatNOGS: ").append(std::to_string(lastLine));
     session.frameLog.append("\r\n");
-
-    const std::vector<std::string_view> kept = RemoveAdjacentDuplicates(lines);
-    session.frameLog.append("after removing duplicates: ").append(std::to_string(kept.size()));
+    session.frameLog.append("after removing duplicates: ").append(std::to_string(kept));
     session.frameLog.append("\r\n");
 
+    // Entries K-1 down to 1, walking the lines upwards; entry K is not handled.
     int stored = 0;
     std::string frame;
     frame.reserve(202);
-    for (std::size_t i = kept.size() > 0 ? kept.size() - 1 : 0; i >= 1; --i) {
-        if (i % 100 == 0) {
-            session.counterText = std::to_string(i);
-            hooks.ProcessPendingEvents();
+    std::size_t entry = kept;
+    std::size_t start = lastStart, end = text.size();
+    for (std::size_t index = lastLine; index >= 1; --index) {
+        const std::size_t previousEnd = start - 1;  // the LF that ends line index - 1
+        const std::size_t lf = previousEnd == 0 ? std::string_view::npos : text.rfind('\n', previousEnd - 1);
+        const std::size_t previousStart = lf == std::string_view::npos ? 0 : lf + 1;
+        const std::string_view line = text.substr(start, end - start);
+        if (index == 1 || line != text.substr(previousStart, previousEnd - previousStart)) {
+            if (entry < kept && HandleEntry(session, entry, line, frame, hooks)) ++stored;
+            --entry;
         }
-        const std::string_view entry = kept[i - 1];
-        session.currentRxTimestamp.assign(entry.substr(0, 19));
-        const std::string_view hex = entry.size() > 20 ? entry.substr(20) : std::string_view();
-        // Every pair (the last one may be a single character) appended to the
-        // hex text unchanged: that is the whole hex part.
-        session.currentHexText.assign(hex);
-        frame.resize(1 + (hex.size() + 1) / 2);
-        char* out = frame.data();
-        *out++ = '\0';
-        for (std::size_t j = 0; j < hex.size(); j += 2) {
-            *out++ = static_cast<char>(PairValue(hex.substr(j, 2)));
-        }
-        if (frame.size() == 202 && DecodeBeacon(session, frame).Stored()) ++stored;
+        start = previousStart;
+        end = previousEnd;
     }
     return stored;
 }

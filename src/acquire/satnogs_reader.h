@@ -23,7 +23,8 @@ public:
 std::int32_t HexToLong(std::string_view text);
 
 // Line 0 dropped; of the further lines, each kept only when it differs from
-// the one kept before it (exact comparison, CR included).
+// the one kept before it (exact comparison, CR included). The reader applies
+// the same rule in place, without building the lists.
 std::vector<std::string_view> RemoveAdjacentDuplicates(const std::vector<std::string_view>& lines);
 
 // A log without a single CR LF pair gets every LF turned into CR LF; returns

@@ -3,12 +3,18 @@
 // other files of the selection still imported.
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <memory>
 #include <cstring>
 #include <fstream>
 #include <random>
 
+#include "acquire/file_io.h"
 #include "acquire/import_sequence.h"
 #include "acquire/kiss_framing.h"
 #include "sample_pass.h"
@@ -134,20 +140,49 @@ TEST_F(HostileFilesTest, HundredMegabytesOfRandomBytesOnBothRoads) {
     }
 }
 
-TEST_F(HostileFilesTest, MissingFoldersAndVanishedFilesAreProblemsTheOthersImport) {
+TEST_F(HostileFilesTest, VanishedFilesAreProblemsTheOthersImport) {
     const std::string good = dir.File("good.kss");
     testing::WriteFile(good, samples::SimulatedRecording(3));
     const std::string vanished = dir.File("vanished.kss");
     testing::WriteFile(vanished, samples::SimulatedRecording(3));
     std::filesystem::remove(vanished);  // chosen in the dialog, gone before the read
-    std::filesystem::create_directory(dir.File("folder.kss"));
 
-    const auto problems = Import({vanished, good, dir.File("folder.kss"), good}, ImportKind::KissRecording);
-    ASSERT_EQ(problems.size(), 2u);
+    const auto problems = Import({vanished, good, good}, ImportKind::KissRecording);
+    ASSERT_EQ(problems.size(), 1u);
     EXPECT_EQ(problems[0].path, vanished);
-    EXPECT_EQ(problems[1].reason, "is a directory");
     EXPECT_EQ(session->RecordCount(), 6);
     EXPECT_EQ(session->currentFileName, good);
+}
+
+// Only regular files are read: a link to an endless device, a FIFO nobody
+// writes to, a socket, a folder or a device is refused at once on either
+// road, and the file after it is still imported.
+TEST_F(HostileFilesTest, SpecialFilesAreRefusedWithoutBlockingOnBothRoads) {
+    const int sock = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string socketPath = dir.File("socket");
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+    socketPath.copy(address.sun_path, socketPath.size());
+    ASSERT_EQ(bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    std::filesystem::create_symlink("/dev/zero", dir.File("zero"));
+    ASSERT_EQ(mkfifo(dir.File("fifo").c_str(), 0644), 0);
+    std::filesystem::create_directory(dir.File("folder"));
+    const std::string good = dir.File("good");
+    for (ImportKind kind : {ImportKind::KissRecording, ImportKind::SatnogsLog}) {
+        testing::WriteFile(good, kind == ImportKind::KissRecording ? samples::SimulatedRecording(3)
+                                                                   : Lines(LogLines(3)));
+        for (const std::string& special :
+             {dir.File("zero"), dir.File("fifo"), socketPath, dir.File("folder"), std::string("/dev/null")}) {
+            SCOPED_TRACE(special);
+            const auto problems = Import({special, good}, kind);
+            ASSERT_EQ(problems.size(), 1u);
+            EXPECT_EQ(problems[0].path, special);
+            EXPECT_EQ(problems[0].reason, kNotRegularFile);
+            EXPECT_EQ(session->RecordCount(), 3);
+        }
+    }
+    close(sock);
 }
 
 TEST_F(HostileFilesTest, A500000BeaconRecordingFillsTheStoreAndStops) {

@@ -2,12 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <memory>
 #include <optional>
 
+#include "acquire/file_io.h"
 #include "acquire/kiss_file_reader.h"
 #include "acquire/kiss_framing.h"
 #include "acquire/recording_writer.h"
@@ -238,18 +244,42 @@ TEST_F(LiveArrivalTest, FirstArrivalAfterMidnightStartsANewDatedFile) {
               RecordingEntry("2021-02-04 23:59:59.599 UTC", wire));
 }
 
+// What stands at the day file's name, or in place of its folder; links are
+// never followed and FIFOs never waited on.
 TEST_F(LiveArrivalTest, FailedAppendIsReportedAndTheDisplayStillRefreshed) {
+    const std::string day = "/2021-02-04_kelvanor.kss";
+    auto folder = [&](const std::string& name) {
+        std::filesystem::create_directory(dir.File(name));
+        return dir.File(name);
+    };
     testing::WriteFile(dir.File("plain-file"), "x");
-    std::filesystem::create_directory(dir.File("taken"));
-    std::filesystem::create_directory(dir.File("taken/2021-02-04_kelvanor.kss"));
+    testing::WriteFile(dir.File("victim"), "precious");
+    std::filesystem::create_directory(folder("taken") + day);
+    std::filesystem::create_symlink(dir.File("victim"), folder("link") + day);
+    std::filesystem::create_symlink(dir.File("created-by-link"), folder("dangling") + day);
+    std::filesystem::create_symlink("/dev/full", folder("full") + day);
+    ASSERT_EQ(mkfifo((folder("fifo") + day).c_str(), 0644), 0);
+    const int sock = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string socketPath = folder("socket") + day;
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+    socketPath.copy(address.sun_path, socketPath.size());
+    ASSERT_EQ(bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
     struct Case {
         std::string folder;
         FileErrorKind kind;
+        const char* why;  // nullptr: the system's own words
     };
     const Case cases[] = {
-        {dir.File("vanished"), FileErrorKind::FileNotFound},
-        {dir.File("plain-file"), FileErrorKind::FileNotFound},  // not a folder
-        {dir.File("taken"), FileErrorKind::Other},              // the name is a folder
+        {dir.File("vanished"), FileErrorKind::FileNotFound, nullptr},
+        {dir.File("plain-file"), FileErrorKind::FileNotFound, nullptr},  // not a folder
+        {dir.File("taken"), FileErrorKind::Other, nullptr},              // the name is a folder
+        {dir.File("link"), FileErrorKind::Other, kNotRegularFile},
+        {dir.File("dangling"), FileErrorKind::Other, kNotRegularFile},
+        {dir.File("full"), FileErrorKind::Other, kNotRegularFile},
+        {dir.File("fifo"), FileErrorKind::Other, kNotRegularFile},
+        {dir.File("socket"), FileErrorKind::Other, kNotRegularFile},
     };
     int expectedCount = 0;
     for (const Case& c : cases) {
@@ -261,13 +291,37 @@ TEST_F(LiveArrivalTest, FailedAppendIsReportedAndTheDisplayStillRefreshed) {
         EXPECT_FALSE(out.recorded);
         EXPECT_EQ(out.errorKind, c.kind);
         EXPECT_FALSE(out.fileError.empty());
+        if (c.why != nullptr) EXPECT_EQ(out.fileError, c.why);
+        // The status line claims nothing that did not happen.
+        EXPECT_EQ(session->statusText, "not recorded: " + c.folder + day + ": " + out.fileError);
         EXPECT_TRUE(out.decode.Stored());
         EXPECT_EQ(session->RecordCount(), expectedCount);
         EXPECT_EQ(session->counterText, "#1 / " + std::to_string(expectedCount));
         EXPECT_EQ(session->chart.Points(), expectedCount);
         EXPECT_EQ(session->display.value[0], "100");  // the chart redraw ends on record 1
     }
+    close(sock);
     EXPECT_FALSE(std::filesystem::exists(dir.File("vanished")));
+    EXPECT_EQ(testing::ReadFile(dir.File("victim")), "precious");
+    EXPECT_FALSE(std::filesystem::exists(dir.File("created-by-link")));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.File("full") + day));
+}
+
+TEST(TrimFrameLogTest, KeepsTheNewestWholeLinesWithinTheLimit) {
+    std::string log;
+    for (int i = 0; i < 1000; ++i) log += "line " + std::to_string(i) + " | 00AB\r\n";
+    const std::string newest = "line 999 | 00AB\r\n";
+    for (std::size_t limit : {log.size(), log.size() - 1, std::size_t{400}, std::size_t{0}}) {
+        SCOPED_TRACE(limit);
+        std::string trimmed = log;
+        TrimFrameLog(trimmed, limit);
+        if (limit == log.size()) EXPECT_EQ(trimmed, log);  // within the limit: untouched
+        EXPECT_LE(trimmed.size(), limit);
+        EXPECT_GE(trimmed.size() + newest.size(), limit / 2);  // not emptied more than needed
+        if (limit == 0) continue;
+        EXPECT_EQ(trimmed.substr(0, 5), "line ");  // whole lines
+        EXPECT_EQ(trimmed.substr(trimmed.size() - newest.size()), newest);
+    }
 }
 
 // A disk that fills up in the middle of an entry, then turns read-only: every

@@ -38,7 +38,10 @@ protected:
     }
     double Packet(int n) { return session->records.Record(n).Values[0]; }
     std::unique_ptr<Session> session;
-    ImportHooks hooks;
+    struct CountingHooks : ImportHooks {
+        void ProcessPendingEvents() override { ++events; }
+        int events = 0;
+    } hooks;
 };
 
 TEST(HexToLongTest, PrefixesAndStops) {
@@ -55,6 +58,7 @@ TEST(RemoveAdjacentDuplicatesTest, DropsLineZeroAndAdjacentRepeatsOnly) {
     EXPECT_EQ(RemoveAdjacentDuplicates(lines),
               (std::vector<std::string_view>{"a", "b", "a", "a\r", ""}));
     EXPECT_TRUE(RemoveAdjacentDuplicates({"only"}).empty());
+    EXPECT_EQ(RemoveAdjacentDuplicates({"a", "a"}), (std::vector<std::string_view>{"a"}));
 }
 
 TEST(NormaliseLineEndsTest, OnlyLfOnlyTextsChange) {
@@ -71,6 +75,12 @@ TEST_F(SatnogsReaderTest, ThreeIdenticalLinesGiveOneRecord) {
     EXPECT_EQ(Read(kHeader + "\r\n" + kA + "\r\n" + kA + "\r\n" + kA + "\r\n"), 1);
     const std::string counts = "records from SatNOGS: 4\r\nafter removing duplicates: 2\r\n";
     EXPECT_EQ(session->frameLog.substr(0, counts.size()), counts);
+}
+
+TEST_F(SatnogsReaderTest, LineOneIsKeptAlsoWhenItRepeatsLineZero) {
+    EXPECT_EQ(Read(kA + "\n" + kA + "\n" + kB + "\n"), 2);
+    EXPECT_EQ(Packet(1), 2);
+    EXPECT_EQ(Packet(2), 1);
 }
 
 TEST_F(SatnogsReaderTest, EntriesAreHandledBottomUp) {
@@ -109,6 +119,8 @@ TEST_F(SatnogsReaderTest, The10001stBeaconStoresNothing) {
     for (int i = 0; i < 10001; ++i) text += Line("2021-02-04 10:00:01", i % 2) + "\r\n";
     EXPECT_EQ(ReadSatnogsText(*session, text, hooks), 10000);
     EXPECT_EQ(session->RecordCount(), 10000);
+    EXPECT_EQ(hooks.events, 100);  // at entries 10000, 9900, ... 100
+    EXPECT_EQ(session->counterText, "100");
     // 10001 log lines after the two count lines
     std::size_t lines = 0;
     for (char c : session->frameLog) lines += c == '\n';

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <memory>
+#include <vector>
 
 #include "channels/presentation.h"
 #include "export/csv_export.h"
@@ -8,6 +11,7 @@
 #include "export/tlm_export.h"
 #include "session/handlers.h"
 #include "session/session.h"
+#include "support/small_disk.h"
 #include "support/temp_dir.h"
 
 namespace kelvanor {
@@ -99,6 +103,30 @@ TEST_F(ExportTest, WriteCsvFileSetsNamesAndStatus) {
     session->currentFileName = "/nonexistent-dir/x.kss";
     EXPECT_FALSE(WriteCSVFile_Click(*session, path, error));
     EXPECT_FALSE(error.empty());
+}
+
+// An export replaces its file only once it is whole: on a disk that is full
+// the previous export stays as it was and nothing else is left behind.
+TEST_F(ExportTest, FailedExportOnAFullDiskKeepsThePreviousOne) {
+    testing::TempDir dir;
+    testing::SmallDisk disk(dir.File("disk"), "size=64k");
+    if (!disk.Mounted()) GTEST_SKIP() << disk.Why();
+    session->currentFileName = disk.Folder() + "/pass1.kss";
+    std::string path, error;
+    ASSERT_TRUE(WriteCSVFile_Click(*session, path, error)) << error;
+    const std::string previous = testing::ReadFile(path);
+    testing::WriteFile(disk.Folder() + "/filler", std::string(64u << 10, 'x'));
+    for (int i = 0; i < 20; ++i) session->records.Append()->RxTime = "2021-02-04 12:54:56.123 UTC";
+
+    session->statusText = "before";
+    EXPECT_FALSE(WriteCSVFile_Click(*session, path, error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(session->statusText, "before");
+    EXPECT_EQ(testing::ReadFile(path), previous);
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(disk.Folder())) names.push_back(e.path().filename());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"filler", "pass1.csv"}));
 }
 
 TEST(PadRightTest, PadsButNeverCuts) {

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "acquire/satnogs_reader.h"
 #include "export/csv_export.h"
@@ -22,5 +24,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // A beacon line holds at least 402 hex digits.
     FUZZ_CHECK(static_cast<std::size_t>(s.RecordCount()) * 402 <= text.size());
     if (s.RecordCount() <= 20) CsvText(s);
+    // The reader counts the kept lines in place; the list-building rule
+    // must agree.
+    std::vector<std::string_view> lines;
+    for (std::size_t start = 0;;) {
+        const std::size_t lf = text.find('\n', start);
+        lines.push_back(std::string_view(text).substr(start, lf == std::string::npos ? std::string::npos : lf - start));
+        if (lf == std::string::npos) break;
+        start = lf + 1;
+    }
+    const std::string kept = "after removing duplicates: " + std::to_string(RemoveAdjacentDuplicates(lines).size()) + "\r\n";
+    FUZZ_CHECK(s.frameLog.find(kept) != std::string::npos);
     return 0;
 }

@@ -1,7 +1,9 @@
 // kelvanor-cli: imports recordings and SatNOGS logs exactly as the window's
 // import commands do, and writes the exports or prints the shown record.
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -42,16 +44,37 @@ constexpr const char* kHelp =
     "Or receives live from a KISS server:\n"
     "  --connect HOST:PORT  records every arrival into the day's recording, decodes\n"
     "                 beacons and prints a line per arrival\n"
-    "  --for SECONDS  stop after this time (default: until SIGINT/SIGTERM)\n"
+    "  --for SECONDS  stop after this time, at most 1e9 (default: until SIGINT/SIGTERM)\n"
     "  --record-dir DIR  where the recordings go (default: the data folder below)\n"
     "  --csv PATH     afterwards, the CSV export of what was received\n"
     "  --help, --version\n"
     "Exit status: 0 success, 1 an input could not be read or an output not written,\n"
-    "2 usage error.\n";
+    "2 usage error (also an output that names an input: nothing is written).\n";
 
 int UsageError(const std::string& message) {
     std::cerr << "kelvanor-cli: " << message << "\n";
     return 2;
+}
+
+int g_outError = 0;  // errno of the first failed write to standard output
+
+void WriteOut(std::string_view text) {
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() && g_outError == 0) {
+        g_outError = errno;
+    }
+}
+
+// Flushes standard output; a write that failed at any time (a full disk, a
+// closed pipe) is told on standard error and gives false.
+bool FinishStandardOutput() {
+    errno = 0;
+    const bool flushed = std::fflush(stdout) == 0;
+    if (!flushed && g_outError == 0) g_outError = errno;
+    if (flushed && !std::ferror(stdout)) return true;
+    std::cerr << "kelvanor-cli: cannot write standard output";
+    if (g_outError != 0) std::cerr << ": " << std::strerror(g_outError);
+    std::cerr << "\n";
+    return false;
 }
 
 class StderrReporter final : public kelvanor::MessageReporter {
@@ -151,8 +174,9 @@ int Parse(int argc, char** argv, const kelvanor::ProgramPaths& paths, Options& o
             if (!value(text)) return UsageError("--for needs a number of seconds");
             char* end = nullptr;
             o.seconds = std::strtod(text.c_str(), &end);
-            if (text.empty() || *end != '\0' || !(o.seconds > 0)) {
-                return UsageError("--for needs a positive number of seconds: " + text);
+            // NaN fails both comparisons; infinity and huge values fail the second.
+            if (text.empty() || *end != '\0' || !(o.seconds > 0) || !(o.seconds <= kelvanor::kLongestRunSeconds)) {
+                return UsageError("--for needs a number of seconds from 0 to 1e9: " + text);
             }
             o.haveFor = true;
         } else if (a == "--print") {
@@ -172,10 +196,24 @@ int Parse(int argc, char** argv, const kelvanor::ProgramPaths& paths, Options& o
         if (o.haveRecord || !o.tlm.empty() || o.print || o.log) {
             return UsageError("--connect goes with --for, --record-dir, --csv and --locale only");
         }
+        std::string host, port;
+        if (!kelvanor::SplitHostPort(o.connect, host, port)) {
+            return UsageError("--connect needs HOST:PORT with a port number from 1 to 65535: " + o.connect);
+        }
         return -1;
     }
     if (o.haveFor || !o.recordDir.empty()) return UsageError("--for and --record-dir need --connect");
     if (o.files.empty()) return UsageError(std::string("no input file; ") + kUsage);
+    // An export never replaces an input, nor the other export.
+    for (const std::string* out : {&o.csv, &o.tlm}) {
+        if (out->empty()) continue;
+        for (const std::string& in : o.files) {
+            if (kelvanor::SameFile(*out, in)) return UsageError(*out + " is an input; not written over");
+        }
+    }
+    if (!o.csv.empty() && !o.tlm.empty() && kelvanor::SameFile(o.csv, o.tlm)) {
+        return UsageError("--csv and --tlm name the same file " + o.csv);
+    }
     return -1;
 }
 
@@ -200,7 +238,7 @@ int main(int argc, char** argv) {
 
     if (!o.connect.empty()) {
         std::string host, port;
-        if (!SplitHostPort(o.connect, host, port)) return UsageError("--connect needs HOST:PORT");
+        SplitHostPort(o.connect, host, port);  // checked with the options
         std::string dir = o.recordDir.empty() ? paths.dataDir : o.recordDir;
         if (dir.back() != '/') dir.push_back('/');
         if (std::string error; paths.userFolders && o.recordDir.empty() && !EnsureFolder(dir, error)) {
@@ -217,6 +255,7 @@ int main(int argc, char** argv) {
                 status = 1;
             }
         }
+        if (!FinishStandardOutput()) status = 1;
         return status;
     }
 
@@ -260,9 +299,9 @@ int main(int argc, char** argv) {
         }
         out.append(session->display.obcCaption).push_back('\n');
         out.append(session->display.rxCaption).push_back('\n');
-        std::fwrite(out.data(), 1, out.size(), stdout);
+        WriteOut(out);
     }
-    if (o.log) std::fwrite(session->frameLog.data(), 1, session->frameLog.size(), stdout);
-    if (std::fflush(stdout) != 0) status = 1;
+    if (o.log) WriteOut(session->frameLog);
+    if (!FinishStandardOutput()) status = 1;
     return status;
 }

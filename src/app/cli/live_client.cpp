@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <string>
 
 #include "acquire/live_arrival.h"
 #include "acquire/utc_clock.h"
@@ -26,6 +27,7 @@ int Connect(const std::string& host, const std::string& port, std::string& error
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_NUMERICSERV;
     addrinfo* found = nullptr;
     if (int rc = getaddrinfo(host.c_str(), port.c_str(), &hints, &found); rc != 0) {
         error = "cannot resolve " + host + ": " + gai_strerror(rc);
@@ -52,7 +54,12 @@ bool SplitHostPort(const std::string& text, std::string& host, std::string& port
     host = text.substr(0, colon);
     port = text.substr(colon + 1);
     if (host.size() > 2 && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
-    return !host.empty() && !port.empty();
+    if (host.empty() || port.empty() || port.size() > 5) return false;
+    for (char c : port) {
+        if (c < '0' || c > '9') return false;
+    }
+    const int number = std::stoi(port);
+    return number >= 1 && number <= 65535;
 }
 
 int RunLiveClient(Session& session, const std::string& host, const std::string& port,
@@ -99,6 +106,9 @@ int RunLiveClient(Session& session, const std::string& host, const std::string& 
         }
         const ArrivalOutcome outcome = HandleArrival(
             session, std::string_view(buffer.data(), static_cast<std::size_t>(n)), clock, recordDir);
+        // Nothing here reads the log; a recorder running for months keeps
+        // only the newest lines.
+        TrimFrameLog(session.frameLog, kKeptLogBytes);
         std::string line = outcome.handled ? session.currentRxTimestamp : UtcNowText(clock) + " UTC";
         line.append(" ").append(std::to_string(n)).append(" bytes ");
         if (!outcome.handled) {

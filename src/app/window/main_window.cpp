@@ -310,8 +310,15 @@ void MainWindow::RunImport(ImportKind kind, QStringList& selection, const QStrin
 
 void MainWindow::ImportSelection(ImportKind kind, const QStringList& selection) {
     m_importing = true;
+    std::string problems;  // the files that could not be read, and why
     for (const QString& path : selection) {
-        ImportFiles(m_session, {Local(path)}, kind, *m_hooks, /*normaliseOnDisk=*/true);
+        for (const ImportProblem& p : ImportFiles(m_session, {Local(path)}, kind, *m_hooks, /*normaliseOnDisk=*/true)) {
+            problems += (problems.empty() ? "" : "; ") + p.path + ": " + p.reason;
+        }
+        SyncFromSession();
+    }
+    if (!problems.empty()) {
+        m_session.statusText = problems;
         SyncFromSession();
     }
     m_hooks->SetBusy(false);
