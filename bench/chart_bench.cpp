@@ -47,7 +47,7 @@ std::string g_pngDir;
 Session& FullSession() {
     static const std::unique_ptr<Session> session = [] {
         auto s = std::make_unique<Session>();
-        ReadKissBytes(*s, samples::SimulatedRecording(kFullStore));
+        ReadKissBytes(s->Road(), samples::SimulatedRecording(kFullStore));
         return s;
     }();
     return *session;

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <memory>
 
-#include "acquire/import_sequence.h"
+#include "session/import_sequence.h"
 #include "acquire/kiss_file_reader.h"
 #include "acquire/satnogs_reader.h"
 #include "export/csv_export.h"
@@ -23,7 +23,7 @@ void BM_ImportKissRecording(benchmark::State& state) {
     auto session = std::make_unique<Session>();
     for (auto _ : state) {
         ResetBeforeImport(*session);
-        ReadKissBytes(*session, recording);
+        ReadKissBytes(session->Road(), recording);
         RefreshAfterFile(*session);
         benchmark::DoNotOptimize(session->RecordCount());
     }
@@ -58,7 +58,7 @@ void BM_ImportSatnogsLog(benchmark::State& state) {
     ImportHooks hooks;
     for (auto _ : state) {
         ResetBeforeImport(*session);
-        ReadSatnogsText(*session, log, hooks);
+        ReadSatnogsText(session->Road(), log, hooks);
         RefreshAfterFile(*session);
         benchmark::DoNotOptimize(session->RecordCount());
     }
@@ -69,7 +69,7 @@ BENCHMARK(BM_ImportSatnogsLog)->Unit(benchmark::kMillisecond);
 
 void BM_CsvExport(benchmark::State& state) {
     auto session = std::make_unique<Session>();
-    ReadKissBytes(*session, samples::SimulatedRecording(kFullStore));
+    ReadKissBytes(session->Road(), samples::SimulatedRecording(kFullStore));
     std::size_t size = 0;
     for (auto _ : state) {
         std::string csv = CsvText(*session);

@@ -2,7 +2,7 @@
 
 #include "acquire/kiss_framing.h"
 #include "decode/beacon_encoder.h"
-#include "session/session.h"
+#include "decode/regional_settings.h"
 
 namespace kelvanor {
 
@@ -11,7 +11,7 @@ bool HasBeaconAddress(std::string_view frame) {
            frame.substr(1, kBeaconAddress.size()) == kBeaconAddress;
 }
 
-std::string NumericTimestampText(unsigned long long milliseconds, const Session& session) {
+std::string NumericTimestampText(unsigned long long milliseconds, const RegionalSettings& regional) {
     const unsigned long long seconds = milliseconds / 1000;
     CivilDateTime t;
     CivilFromDays(static_cast<long long>(seconds / 86400), t.year, t.month, t.day);
@@ -19,7 +19,7 @@ std::string NumericTimestampText(unsigned long long milliseconds, const Session&
     t.hour = static_cast<int>(inDay / 3600);
     t.minute = static_cast<int>(inDay / 60 % 60);
     t.second = static_cast<int>(inDay % 60);
-    std::string out = FormatDateTime(t, session.regional);
+    std::string out = FormatDateTime(t, regional);
     const int milli = static_cast<int>(milliseconds % 1000);
     out.push_back('.');
     out.push_back(static_cast<char>('0' + milli / 100));
@@ -29,33 +29,33 @@ std::string NumericTimestampText(unsigned long long milliseconds, const Session&
     return out;
 }
 
-void HandleTimestampRecord(Session& session, std::string_view record) {
+void HandleTimestampRecord(const FrameRoad& road, std::string_view record) {
     if (record.size() == 9) {
         const std::string_view count = record.substr(1);
-        session.currentHexText.clear();
-        AppendHex(session.currentHexText, count);
+        road.hexText.clear();
+        AppendHex(road.hexText, count);
         unsigned long long ms = 0;
         for (char c : count) ms = (ms << 8) | static_cast<unsigned char>(c);
-        session.currentRxTimestamp = NumericTimestampText(ms, session);
+        road.rxTimestamp = NumericTimestampText(ms, road.regional);
         return;
     }
     // Text form: the 27 characters that end with the first "UTC", provided
     // it starts at 1-based position 25 or later.
     const std::size_t utc = record.find("UTC");
     if (utc == std::string_view::npos || utc + 1 < 25) return;
-    session.currentRxTimestamp.assign(record.substr(utc - 24, 27));
+    road.rxTimestamp.assign(record.substr(utc - 24, 27));
 }
 
-bool HandleRecordingPiece(Session& session, std::string_view frame) {
+bool HandleRecordingPiece(const FrameRoad& road, std::string_view frame) {
     if (frame.empty()) return false;
     if (frame[0] == kTimestampCommand) {
-        HandleTimestampRecord(session, frame);
+        HandleTimestampRecord(road, frame);
         return false;
     }
-    session.currentHexText.clear();
-    AppendHex(session.currentHexText, frame.substr(1));
+    road.hexText.clear();
+    AppendHex(road.hexText, frame.substr(1));
     if (frame.size() != kBeaconLength || !HasBeaconAddress(frame)) return false;
-    return DecodeBeacon(session, frame).Stored();
+    return road.Decode(frame).Stored();
 }
 
 }  // namespace kelvanor

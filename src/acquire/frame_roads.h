@@ -1,12 +1,32 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
+#include <string>
 #include <string_view>
 
 #include "decode/beacon_decoder.h"
 
 namespace kelvanor {
 
-struct Session;
+// What every acquisition road writes: the decoder's state, the two current
+// texts it sets before each decoding, and the counter text a long import
+// shows its progress in. The session hands out one over its own state.
+struct FrameRoad {
+    FrameBytes& frameBytes;
+    RecordStore& records;
+    std::string& frameLog;
+    std::string& rxTimestamp;  // the current RX timestamp
+    std::string& hexText;      // the current hex text
+    std::string& counterText;
+    const RegionalSettings& regional;
+    std::function<void(std::int32_t)> upperBound;  // the browser's scroll range
+
+    // Decodes `frame` with the current texts.
+    DecodeResult Decode(std::string_view frame) const {
+        return DecodeBeacon({frameBytes, records, frameLog, rxTimestamp, hexText, regional, upperBound}, frame);
+    }
+};
 
 // The address field of every KELVANOR beacon, compared case-sensitively.
 bool HasBeaconAddress(std::string_view frame);
@@ -14,15 +34,15 @@ bool HasBeaconAddress(std::string_view frame);
 // Handles a timestamp record (command byte 0x09) of a recording: the text
 // form sets the current RX timestamp from the 27 characters ending in "UTC",
 // the numeric form (exactly 9 bytes) from its big-endian millisecond count.
-void HandleTimestampRecord(Session& session, std::string_view record);
+void HandleTimestampRecord(const FrameRoad& road, std::string_view record);
 
 // One un-escaped piece of a recording file: a timestamp record, or a data
 // frame whose hex text becomes current and which is decoded when it is a
 // 201-byte beacon with the beacon address. Returns true when it was decoded.
-bool HandleRecordingPiece(Session& session, std::string_view frame);
+bool HandleRecordingPiece(const FrameRoad& road, std::string_view frame);
 
 // The general date-and-time text of a numeric timestamp: milliseconds since
 // 1970 as regional short date, blank, long time, ".", three digits, " UTC".
-std::string NumericTimestampText(unsigned long long milliseconds, const Session& session);
+std::string NumericTimestampText(unsigned long long milliseconds, const RegionalSettings& regional);
 
 }  // namespace kelvanor

@@ -7,7 +7,7 @@
 
 namespace kelvanor {
 
-int ReadKissBytes(Session& session, std::string_view contents, ImportHooks* hooks) {
+int ReadKissBytes(const FrameRoad& road, std::string_view contents, ImportHooks* hooks) {
     int stored = 0;
     unsigned pieces = 0;
     std::size_t start = contents.find(kFend);
@@ -20,20 +20,20 @@ int ReadKissBytes(Session& session, std::string_view contents, ImportHooks* hook
         if (hooks != nullptr && ++pieces % 100 == 0) hooks->ProcessPendingEvents();
         if (!piece.empty()) {
             KissUnescapeInto(piece, frame);
-            if (HandleRecordingPiece(session, frame)) ++stored;
+            if (HandleRecordingPiece(road, frame)) ++stored;
         }
         start = next;
     }
     return stored;
 }
 
-bool ReadKissFile(Session& session, const std::string& path, std::string& error,
+bool ReadKissFile(const FrameRoad& road, const std::string& path, std::string& error,
                   ImportHooks* hooks) {
     std::string contents;
     std::function<void()> events;
     if (hooks != nullptr) events = [hooks] { hooks->ProcessPendingEvents(); };
     if (!ReadWholeFile(path, contents, error, events)) return false;
-    ReadKissBytes(session, contents, hooks);
+    ReadKissBytes(road, contents, hooks);
     return true;
 }
 

@@ -12,11 +12,8 @@
 #include "acquire/kiss_framing.h"
 #include "acquire/recording_writer.h"
 #include "acquire/utc_clock.h"
-#include "browse/scroll_state.h"
-#include "channels/presentation.h"
-#include "session/handlers.h"
+#include "acquire/frame_roads.h"
 #include "decode/beacon_encoder.h"
-#include "session/session.h"
 
 namespace kelvanor {
 
@@ -124,13 +121,13 @@ bool AppendWhole(const std::string& path, std::string_view bytes, std::string& e
     return errorNumber == 0;
 }
 
-void WriteTimestampFrame(Session& session, const UtcClock& clock, std::string& out) {
-    session.currentRxTimestamp = UtcNowText(clock) + kUtcSuffix;
-    out.append(TimestampRecord(session.currentRxTimestamp));
+void WriteTimestampFrame(std::string& rxTimestamp, const UtcClock& clock, std::string& out) {
+    rxTimestamp = UtcNowText(clock) + kUtcSuffix;
+    out.append(TimestampRecord(rxTimestamp));
 }
 
-ArrivalOutcome HandleArrival(Session& session, std::string_view rawChunk, const UtcClock& clock,
-                             const std::string& recordingDir) {
+ArrivalOutcome ReceiveArrival(const FrameRoad& road, std::string_view rawChunk, const UtcClock& clock,
+                              const std::string& recordingDir) {
     ArrivalOutcome outcome;
 
     std::string withoutFend;
@@ -142,35 +139,29 @@ ArrivalOutcome HandleArrival(Session& session, std::string_view rawChunk, const 
 
     if (copy.size() >= kShortestHandled) {
         outcome.handled = true;
-        session.currentHexText.clear();
-        AppendHex(session.currentHexText, std::string_view(copy).substr(1));
-        session.currentRxTimestamp = UtcNowText(clock) + kUtcSuffix;
+        road.hexText.clear();
+        AppendHex(road.hexText, std::string_view(copy).substr(1));
+        road.rxTimestamp = UtcNowText(clock) + kUtcSuffix;
         if (copy.size() == static_cast<std::size_t>(kBeaconLength)) {
             outcome.decodeAttempted = true;
-            outcome.decode = DecodeBeacon(session, copy);
+            outcome.decode = road.Decode(copy);
         }
 
         outcome.recordingPath = RecordingPathFor(recordingDir, UtcNowText(clock));
         std::string entry;
         entry.reserve(rawChunk.size() + 30);
-        WriteTimestampFrame(session, clock, entry);
+        WriteTimestampFrame(road.rxTimestamp, clock, entry);
         entry.append(rawChunk);
         int errorNumber = 0;
         outcome.recorded = AppendWhole(outcome.recordingPath, entry, outcome.fileError, errorNumber);
         if (outcome.recorded) {
-            session.statusText = std::to_string(rawChunk.size()) + " bytes has been added to " +
+            outcome.statusText = std::to_string(rawChunk.size()) + " bytes has been added to " +
                                  outcome.recordingPath;
         } else {
             outcome.errorKind = FileErrorKindOf(errorNumber);
-            session.statusText = "not recorded: " + outcome.recordingPath + ": " + outcome.fileError;
+            outcome.statusText = "not recorded: " + outcome.recordingPath + ": " + outcome.fileError;
         }
     }
-
-    const int count = session.RecordCount();
-    session.counterText = CounterText(session.scroll.Value(), count);
-    session.scroll.SetMaximum(count);
-    ShowRecord(session.records, count, session.regional, session.display);
-    Option1_Click(session, session.selectedChannel, false);
     return outcome;
 }
 

@@ -9,7 +9,7 @@
 
 namespace kelvanor {
 
-struct Session;
+struct FrameRoad;
 class UtcClock;
 
 // Why appending to the day's recording failed, as the window reports it.
@@ -37,22 +37,21 @@ struct ArrivalOutcome {
     std::string recordingPath;     // the day's recording, when handled
     std::string fileError;         // empty, or why the append failed
     FileErrorKind errorKind = FileErrorKind::None;
+    std::string statusText;        // what the status line says of it, when handled
 };
 
-// Handles one arrival: un-escapes a copy with all FENDs dropped; from 10
-// bytes on, makes its hex text and RX timestamp current, decodes it when it
-// is 201 bytes long (any address, any command byte) and appends the
+// Takes one arrival on the road: un-escapes a copy with all FENDs dropped;
+// from 10 bytes on, makes its hex text and RX timestamp current, decodes it
+// when it is 201 bytes long (any address, any command byte) and appends the
 // timestamp record plus the chunk exactly as received to the day's recording
-// in `recordingDir`, named after the clock's UTC date; then, in every case,
-// refreshes the counter, the scroll bound, the shown record and the chart.
-// The status line tells the bytes added, or "not recorded: <path>: <why>"
-// when the append failed; a failure is reported in the outcome too.
-ArrivalOutcome HandleArrival(Session& session, std::string_view rawChunk, const UtcClock& clock,
-                             const std::string& recordingDir);
+// in `recordingDir`, named after the clock's UTC date. A failed append is
+// reported in the outcome. The display is not refreshed.
+ArrivalOutcome ReceiveArrival(const FrameRoad& road, std::string_view rawChunk, const UtcClock& clock,
+                              const std::string& recordingDir);
 
 // Reads the clock, makes "<UTC now> UTC" the current RX timestamp and appends
 // its timestamp record (FEND, 0x09, the 27 characters, FEND) to `out`.
-void WriteTimestampFrame(Session& session, const UtcClock& clock, std::string& out);
+void WriteTimestampFrame(std::string& rxTimestamp, const UtcClock& clock, std::string& out);
 
 // The path of the recording for the UTC text `utcNow` ("yyyy-MM-dd ..."):
 // its first 10 characters + "_kelvanor.kss", inside `recordingDir`.

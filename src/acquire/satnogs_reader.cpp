@@ -3,9 +3,7 @@
 #include <algorithm>
 
 #include "acquire/file_io.h"
-#include "browse/scroll_state.h"
-#include "decode/beacon_decoder.h"
-#include "session/session.h"
+#include "acquire/frame_roads.h"
 
 namespace kelvanor {
 
@@ -83,24 +81,24 @@ bool NormaliseLineEnds(std::string& text) {
 namespace {
 
 // Decodes kept entry number `entry` when its hex part converts to 201 bytes.
-bool HandleEntry(Session& session, std::size_t entry, std::string_view line, std::string& frame,
+bool HandleEntry(const FrameRoad& road, std::size_t entry, std::string_view line, std::string& frame,
                  ImportHooks& hooks) {
     if (entry % 100 == 0) {
-        session.counterText = std::to_string(entry);
+        road.counterText = std::to_string(entry);
         hooks.ProcessPendingEvents();
     }
-    session.currentRxTimestamp.assign(line.substr(0, 19));
+    road.rxTimestamp.assign(line.substr(0, 19));
     const std::string_view hex = line.size() > 20 ? line.substr(20) : std::string_view();
     // Every pair (the last one may be a single character) appended to the
     // hex text unchanged: that is the whole hex part.
-    session.currentHexText.assign(hex);
+    road.hexText.assign(hex);
     frame.resize(1 + (hex.size() + 1) / 2);
     char* out = frame.data();
     *out++ = '\0';
     for (std::size_t j = 0; j < hex.size(); j += 2) {
         *out++ = static_cast<char>(PairValue(hex.substr(j, 2)));
     }
-    return frame.size() == 202 && DecodeBeacon(session, frame).Stored();
+    return frame.size() == 202 && road.Decode(frame).Stored();
 }
 
 }  // namespace
@@ -109,7 +107,7 @@ bool HandleEntry(Session& session, std::size_t entry, std::string_view line, std
 // would need far more memory for them than for its text. A line is kept
 // exactly when it is line 1 or differs from the line before it (a dropped
 // line equals the last one kept), which both passes below test in place.
-int ReadSatnogsText(Session& session, std::string_view text, ImportHooks& hooks) {
+int ReadSatnogsText(const FrameRoad& road, std::string_view text, ImportHooks& hooks) {
     hooks.SetBusy(true);
     std::size_t lastLine = 0;  // N, the number of LF characters
     std::size_t kept = 0;      // K
@@ -131,10 +129,10 @@ int ReadSatnogsText(Session& session, std::string_view text, ImportHooks& hooks)
             start = lf + 1;
         }
     }
-    session.frameLog.append("records from SatNOGS: ").append(std::to_string(lastLine));
-    session.frameLog.append("\r\n");
-    session.frameLog.append("after removing duplicates: ").append(std::to_string(kept));
-    session.frameLog.append("\r\n");
+    road.frameLog.append("records from SatNOGS: ").append(std::to_string(lastLine));
+    road.frameLog.append("\r\n");
+    road.frameLog.append("after removing duplicates: ").append(std::to_string(kept));
+    road.frameLog.append("\r\n");
 
     // Entries K-1 down to 1, walking the lines upwards; entry K is not handled.
     int stored = 0;
@@ -148,7 +146,7 @@ int ReadSatnogsText(Session& session, std::string_view text, ImportHooks& hooks)
         const std::size_t previousStart = lf == std::string_view::npos ? 0 : lf + 1;
         const std::string_view line = text.substr(start, end - start);
         if (index == 1 || line != text.substr(previousStart, previousEnd - previousStart)) {
-            if (entry < kept && HandleEntry(session, entry, line, frame, hooks)) ++stored;
+            if (entry < kept && HandleEntry(road, entry, line, frame, hooks)) ++stored;
             --entry;
         }
         start = previousStart;
@@ -157,11 +155,11 @@ int ReadSatnogsText(Session& session, std::string_view text, ImportHooks& hooks)
     return stored;
 }
 
-bool ReadSatnogsLog(Session& session, const std::string& path, ImportHooks& hooks,
+bool ReadSatnogsLog(const FrameRoad& road, const std::string& path, ImportHooks& hooks,
                     std::string& error) {
     std::string contents;
     if (!ReadWholeFile(path, contents, error)) return false;
-    ReadSatnogsText(session, contents, hooks);
+    ReadSatnogsText(road, contents, hooks);
     return true;
 }
 

@@ -7,7 +7,7 @@
 
 namespace kelvanor {
 
-struct Session;
+struct FrameRoad;
 
 // What a long import calls back into: the window lets pending events run
 // (a live arrival may be handled in between) and shows the busy pointer.
@@ -34,11 +34,11 @@ bool NormaliseLineEnds(std::string& text);
 // Imports a normalised log's text: the two count lines, then entries K-1
 // down to 1, each decoded when its hex part converts to 201 bytes. Returns
 // the number of records stored.
-int ReadSatnogsText(Session& session, std::string_view text, ImportHooks& hooks);
+int ReadSatnogsText(const FrameRoad& road, std::string_view text, ImportHooks& hooks);
 
 // Reads a log file and imports it; the file is only read. When it cannot be
 // read, the result is false, `error` holds the reason and nothing is logged.
-bool ReadSatnogsLog(Session& session, const std::string& path, ImportHooks& hooks,
+bool ReadSatnogsLog(const FrameRoad& road, const std::string& path, ImportHooks& hooks,
                     std::string& error);
 
 // The window's step before reading: an LF-only log is rewritten on disk with

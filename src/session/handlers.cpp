@@ -10,6 +10,18 @@
 
 namespace kelvanor {
 
+ArrivalOutcome HandleArrival(Session& session, std::string_view rawChunk, const UtcClock& clock,
+                             const std::string& recordingDir) {
+    ArrivalOutcome outcome = ReceiveArrival(session.Road(), rawChunk, clock, recordingDir);
+    if (outcome.handled) session.statusText = outcome.statusText;
+    const int count = session.RecordCount();
+    session.counterText = CounterText(session.scroll.Value(), count);
+    session.scroll.SetMaximum(count);
+    ShowRecord(session.records, count, session.regional, session.display);
+    Option1_Click(session, session.selectedChannel, false);
+    return outcome;
+}
+
 void HScroll1_Change(Session& session) {
     session.counterText = session.scroll.CounterText();
     ShowRecord(session.records, session.scroll.Value(), session.regional, session.display);

@@ -1,14 +1,25 @@
 #pragma once
 
 #include <string>
+#include <string_view>
+
+#include "acquire/live_arrival.h"
 
 namespace kelvanor {
 
 struct Session;
+class UtcClock;
 
 // The event handlers of one run, each over the state the run shares. The
 // window calls them for its controls and menu commands; the command-line
 // tool and the import and live roads call them the same way.
+
+// The socket's data arrived: the arrival is taken on the live road (decoded
+// when it is a beacon, recorded in the day's file in `recordingDir`), its
+// outcome goes to the status line, and then, in every case, the counter, the
+// scroll bound, the newest record and the chart are refreshed.
+ArrivalOutcome HandleArrival(Session& session, std::string_view rawChunk, const UtcClock& clock,
+                             const std::string& recordingDir);
 
 // The scroll bar changed (or an import asks for a refresh): rewrite the
 // counter text from the position and the upper bound, then show the record

@@ -2,12 +2,12 @@
 
 namespace kelvanor {
 
-DecodeResult DecodeBeacon(Session& session, std::string_view frame) {
-    return DecodeBeacon(DecodeTarget{session.frameBytes, session.records, session.frameLog,
-                                     session.currentRxTimestamp, session.currentHexText,
-                                     session.regional,
-                                     [&session](std::int32_t count) { session.scroll.SetMaximum(count); }},
-                        frame);
+FrameRoad Session::Road() {
+    return FrameRoad{frameBytes,        records,     frameLog, currentRxTimestamp,
+                     currentHexText,    counterText, regional,
+                     [this](std::int32_t count) { scroll.SetMaximum(count); }};
 }
+
+DecodeResult DecodeBeacon(Session& session, std::string_view frame) { return session.Road().Decode(frame); }
 
 }  // namespace kelvanor

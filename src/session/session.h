@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "acquire/frame_roads.h"
 #include "browse/scroll_state.h"
 #include "channels/change_marks.h"
 #include "channels/channel_table.h"
@@ -46,6 +47,10 @@ struct Session {
     ChangeMarks changeMarks;      // boxes whose text changed with the last record shown
 
     std::int32_t RecordCount() const { return records.RecordCount(); }
+
+    // The acquisition roads' view of this state: the browser's upper bound
+    // follows the record count.
+    FrameRoad Road();
 };
 
 // Decodes `frame` into the session's store with its current RX timestamp and

@@ -15,7 +15,7 @@
 #include <random>
 
 #include "acquire/file_io.h"
-#include "acquire/import_sequence.h"
+#include "session/import_sequence.h"
 #include "acquire/kiss_framing.h"
 #include "sample_pass.h"
 #include "session/session.h"

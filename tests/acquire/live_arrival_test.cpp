@@ -1,4 +1,5 @@
 #include "acquire/live_arrival.h"
+#include "session/handlers.h"
 
 #include <gtest/gtest.h>
 
@@ -208,7 +209,7 @@ TEST_F(LiveArrivalTest, AnyAddressAndCommandByteIsDecodedOnTheLiveRoad) {
 
     // The importer, by contrast, passes over a frame without the beacon address.
     auto reimported = std::make_unique<Session>();
-    EXPECT_EQ(ReadKissBytes(*reimported, testing::ReadFile(out.recordingPath)), 0);
+    EXPECT_EQ(ReadKissBytes(reimported->Road(), testing::ReadFile(out.recordingPath)), 0);
 }
 
 TEST_F(LiveArrivalTest, NoRecordYetLeavesTheDisplayAsItIs) {
@@ -363,7 +364,7 @@ TEST_F(LiveArrivalTest, FullOrReadOnlyDiskKeepsWholeEntriesAndResumes) {
     EXPECT_EQ(session->RecordCount(), static_cast<int>(packet));
     EXPECT_TRUE(testing::ReadFile(day) == expected);
     Session reread;
-    EXPECT_EQ(ReadKissBytes(reread, expected), static_cast<int>(packet) - 3);
+    EXPECT_EQ(ReadKissBytes(reread.Road(), expected), static_cast<int>(packet) - 3);
 }
 
 TEST(FileErrorKindTest, ErrnoValuesAndTheirMessages) {
@@ -420,7 +421,7 @@ TEST_F(LiveArrivalTest, RecordingReadsBackIntoTheSameRecords) {
     ASSERT_EQ(session->RecordCount(), 12);
 
     auto reimported = std::make_unique<Session>();
-    EXPECT_EQ(ReadKissBytes(*reimported, testing::ReadFile(DayFile("2021-02-04"))), 14);
+    EXPECT_EQ(ReadKissBytes(reimported->Road(), testing::ReadFile(DayFile("2021-02-04"))), 14);
     for (int n = 1; n <= 12; ++n) {
         SCOPED_TRACE(n);
         const BeaconRecord& live = session->records.Record(n);

@@ -27,7 +27,7 @@ const std::string kT2 = "2021-02-04 12:55:06.456 UTC";
 class RecordingReaderTest : public ::testing::Test {
 protected:
     RecordingReaderTest() : session(std::make_unique<Session>()) {}
-    int Read(const std::string& bytes) { return ReadKissBytes(*session, bytes); }
+    int Read(const std::string& bytes) { return ReadKissBytes(session->Road(), bytes); }
     double Packet(int n) { return session->records.Record(n).Values[0]; }
     std::unique_ptr<Session> session;
 };
@@ -89,18 +89,18 @@ TEST_F(RecordingReaderTest, TimestampRecordsTextAndNumeric) {
         {std::string("\x09\0\0\0\0\0\0\0\x05", 9), "1970-01-01 00:00:00.005 UTC"},
     };
     for (const Case& c : cases) {
-        HandleRecordingPiece(*session, c.record);
+        HandleRecordingPiece(session->Road(), c.record);
         EXPECT_EQ(session->currentRxTimestamp, c.expected) << c.record;
     }
     // eight printable bytes after 0x09 are still a numeric timestamp
-    HandleRecordingPiece(*session, "\x09" "ABCDEFGH");
-    EXPECT_EQ(session->currentRxTimestamp, NumericTimestampText(0x4142434445464748ULL, *session));
+    HandleRecordingPiece(session->Road(), "\x09" "ABCDEFGH");
+    EXPECT_EQ(session->currentRxTimestamp, NumericTimestampText(0x4142434445464748ULL, session->regional));
     EXPECT_EQ(session->currentHexText, "4142434445464748");
 }
 
 TEST_F(RecordingReaderTest, NumericTimestampFollowsTheRegionalForm) {
     session->regional = RegionalSettings::CommaDecimal();
-    EXPECT_EQ(NumericTimestampText(1500, *session), "01.01.1970 00:00:01.500 UTC");
+    EXPECT_EQ(NumericTimestampText(1500, session->regional), "01.01.1970 00:00:01.500 UTC");
 }
 
 TEST_F(RecordingReaderTest, SplitBeaconIsNotDecoded) {
@@ -118,10 +118,10 @@ TEST_F(RecordingReaderTest, FrameBeforeAnyTimestampKeepsTheEarlierStamp) {
 
 TEST_F(RecordingReaderTest, UnreadableFileImportsNothingAndSaysWhy) {
     std::string error;
-    EXPECT_FALSE(ReadKissFile(*session, "/nonexistent/x.kss", error));
+    EXPECT_FALSE(ReadKissFile(session->Road(), "/nonexistent/x.kss", error));
     EXPECT_FALSE(error.empty());
     testing::TempDir dir;
-    EXPECT_FALSE(ReadKissFile(*session, dir.path().string(), error));
+    EXPECT_FALSE(ReadKissFile(session->Road(), dir.path().string(), error));
     EXPECT_EQ(session->RecordCount(), 0);
 }
 

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "acquire/import_sequence.h"
+#include "session/import_sequence.h"
 #include "acquire/kiss_framing.h"
 #include "decode/beacon_encoder.h"
 #include "session/session.h"
@@ -34,7 +34,7 @@ protected:
     SatnogsReaderTest() : session(std::make_unique<Session>()) {}
     int Read(std::string text) {
         NormaliseLineEnds(text);
-        return ReadSatnogsText(*session, text, hooks);
+        return ReadSatnogsText(session->Road(), text, hooks);
     }
     double Packet(int n) { return session->records.Record(n).Values[0]; }
     std::unique_ptr<Session> session;
@@ -110,14 +110,14 @@ TEST_F(SatnogsReaderTest, WrongLengthLinesArePassedOver) {
     // an LF-only 400-digit line inside a CR LF file converts to 200 bytes
     std::string text = kHeader + "\r\n" + shortLine + "\r\n" + longLine + "\r\n" + kA + "\n" +
                        "garbage\r\n";
-    EXPECT_EQ(ReadSatnogsText(*session, text, hooks), 0);
+    EXPECT_EQ(ReadSatnogsText(session->Road(), text, hooks), 0);
     EXPECT_EQ(session->RecordCount(), 0);
 }
 
 TEST_F(SatnogsReaderTest, The10001stBeaconStoresNothing) {
     std::string text = kHeader + "\r\n";
     for (int i = 0; i < 10001; ++i) text += Line("2021-02-04 10:00:01", i % 2) + "\r\n";
-    EXPECT_EQ(ReadSatnogsText(*session, text, hooks), 10000);
+    EXPECT_EQ(ReadSatnogsText(session->Road(), text, hooks), 10000);
     EXPECT_EQ(session->RecordCount(), 10000);
     EXPECT_EQ(hooks.events, 100);  // at entries 10000, 9900, ... 100
     EXPECT_EQ(session->counterText, "100");

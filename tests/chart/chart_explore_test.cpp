@@ -172,7 +172,7 @@ class SessionTest : public ::testing::Test {
 protected:
     void SetUp() override {
         session = std::make_unique<Session>();
-        ReadKissBytes(*session, samples::SimulatedRecording(10));
+        ReadKissBytes(session->Road(), samples::SimulatedRecording(10));
     }
     std::unique_ptr<Session> session;
 };

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "acquire/import_sequence.h"
+#include "session/import_sequence.h"
 #include "acquire/kiss_framing.h"
 #include "acquire/recording_writer.h"
 #include "session/handlers.h"

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "acquire/import_sequence.h"
+#include "session/import_sequence.h"
 #include "decode/regional_settings.h"
 #include "session/session.h"
 

@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using namespace kelvanor;
     Session& s = fuzz::FreshSession();
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    const int stored = ReadKissBytes(s, bytes);
+    const int stored = ReadKissBytes(s.Road(), bytes);
     RefreshAfterFile(s);
     // A beacon that fails part-way keeps the slot it was given, uncounted.
     FUZZ_CHECK(stored <= s.RecordCount());

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "acquire/live_arrival.h"
+#include "session/handlers.h"
 #include "acquire/utc_clock.h"
 #include "fuzz_session.h"
 

@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string text(reinterpret_cast<const char*>(data), size);
     NormaliseLineEnds(text);
     ImportHooks hooks;
-    const int stored = ReadSatnogsText(s, text, hooks);
+    const int stored = ReadSatnogsText(s.Road(), text, hooks);
     RefreshAfterFile(s);
     // A beacon that fails part-way keeps the slot it was given, uncounted.
     FUZZ_CHECK(stored <= s.RecordCount());

@@ -13,7 +13,7 @@
 #include <unistd.h>
 
 #include "acquire/file_io.h"
-#include "acquire/import_sequence.h"
+#include "session/import_sequence.h"
 #include "session/handlers.h"
 #include "channels/channel_table.h"
 #include "export/csv_export.h"

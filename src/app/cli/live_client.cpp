@@ -12,6 +12,7 @@
 #include <string>
 
 #include "acquire/live_arrival.h"
+#include "session/handlers.h"
 #include "acquire/utc_clock.h"
 #include "session/session.h"
 

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "acquire/import_sequence.h"
+#include "session/import_sequence.h"
 #include "acquire/utc_clock.h"
 #include "app/shell/conf_ini.h"
 #include "app/shell/program_paths.h"

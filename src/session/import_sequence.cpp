@@ -1,4 +1,4 @@
-#include "acquire/import_sequence.h"
+#include "session/import_sequence.h"
 
 #include <cctype>
 #include <filesystem>
@@ -58,7 +58,7 @@ std::vector<ImportProblem> ImportFiles(Session& session, const std::vector<std::
         std::string error;
         bool read;
         if (kind == ImportKind::KissRecording) {
-            read = ReadKissFile(session, path, error, &hooks);
+            read = ReadKissFile(session.Road(), path, error, &hooks);
         } else {
             std::string contents;
             read = ReadWholeFile(path, contents, error, [&hooks] { hooks.ProcessPendingEvents(); });
@@ -69,7 +69,7 @@ std::vector<ImportProblem> ImportFiles(Session& session, const std::vector<std::
                         problems.push_back({path, "could not rewrite with CR LF: " + rewriteError});
                     }
                 }
-                ReadSatnogsText(session, contents, hooks);
+                ReadSatnogsText(session.Road(), contents, hooks);
             }
         }
         if (!read) problems.push_back({path, error});
