@@ -2,6 +2,7 @@
 
 #include "acquire/kiss_framing.h"
 #include "decode/beacon_encoder.h"
+#include "decode/regional_settings.h"
 #include "session/session.h"
 
 namespace kelvanor {
@@ -36,6 +37,11 @@ void HandleTimestampRecord(Session& session, std::string_view record) {
         AppendHex(session.currentHexText, count);
         unsigned long long ms = 0;
         for (char c : count) ms = (ms << 8) | static_cast<unsigned char>(c);
+        // Dates run from the year 100 to 9999; a count past the end of 9999
+        // names no date, and the RX timestamp stays as it was.
+        static const unsigned long long kEnd =
+            static_cast<unsigned long long>(DaysFromCivil(10000, 1, 1)) * 86400000ULL;
+        if (ms >= kEnd) return;
         session.currentRxTimestamp = NumericTimestampText(ms, session);
         return;
     }
