@@ -70,18 +70,29 @@ TEST(ScreenshotNameTest, NameRule) {
     for (const Case& c : cases) EXPECT_EQ(ScreenshotFileName(shots, c.current), c.expected) << c.current;
     EXPECT_EQ(ScreenshotFileName("/txtfiles/", "/a/b.kss"), "/bmpfiles/b.kss");
     EXPECT_EQ(ConvertedImageName(shots + "pass1.kss"), shots + "pass1.png");
-    EXPECT_EQ(ConvertedImageName(shots + "pass1.bmp"), shots + "pass1.bmp");
+    EXPECT_EQ(ConvertedImageName(shots + "pass1.bmp"),
+              shots + "pass1.png");  // the file really written
+    EXPECT_EQ(ConvertedImageName("/a.b/pass"), "/a.b/pass.png");
 }
 
-TEST(ScreenshotNameTest, NeverTheDataFileItself) {
+TEST(ScreenshotNameTest, NeverAFileOfTheOperators) {
     testing::TempDir dir;
+    const std::string folder = dir.path().string() + "/";
     const std::string data = dir.File("pass1.kss");
     testing::WriteFile(data, "data");
-    const std::string folder = dir.path().string() + "/";
+    // The recording itself in the image folder, or a copy of it imported from elsewhere.
     EXPECT_EQ(ScreenshotFileName(folder, data), dir.File("pass1.bmp"));
-    const std::string bmpData = dir.File("old.bmp");
-    testing::WriteFile(bmpData, "data");
-    EXPECT_EQ(ScreenshotFileName(folder, bmpData), dir.File("old-screenshot.bmp"));
+    EXPECT_EQ(ScreenshotFileName(folder, "/elsewhere/pass1.kss"), dir.File("pass1.bmp"));
+    // A bitmap this run saved may be replaced; one of the operator's may not.
+    EXPECT_EQ(ScreenshotFileName(folder, "/elsewhere/pass1.kss", {data}), data);
+    testing::WriteFile(dir.File("pass1.bmp"), "picture");
+    EXPECT_EQ(ScreenshotFileName(folder, data), dir.File("pass1-2.bmp"));
+    // Nor a PNG the converter would write over.
+    testing::WriteFile(dir.File("pass1-2.png"), "picture");
+    EXPECT_EQ(ScreenshotFileName(folder, data, {dir.File("pass1-2.bmp")}), dir.File("pass1-3.bmp"));
+    EXPECT_EQ(ScreenshotFileName(folder, "/a/pass2.txt"), dir.File("pass2.bmp"));
+    testing::WriteFile(dir.File("pass2.png"), "picture");
+    EXPECT_EQ(ScreenshotFileName(folder, "/a/pass2.txt"), dir.File("pass2-2.bmp"));
 }
 
 }  // namespace
