@@ -646,7 +646,8 @@ void MainWindow::SyncLog() {
     added.remove('\r');
     if (added.endsWith('\n')) added.chop(1);
     m_pages->log()->appendPlainText(added);
-    ShowLogEnd();
+    // A page in view follows its reader; a hidden one opens on its newest line.
+    if (!m_pages->log()->isVisible()) ShowLogEnd();
     m_logShown = to;
     if (m_logShown < log.size() && !m_logPending) {
         m_logPending = true;
