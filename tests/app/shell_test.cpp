@@ -39,7 +39,9 @@ TEST(ConfIniTest, ParsingRules) {
         EXPECT_EQ(config.screenshotButton, c.screenshot) << c.name;
         EXPECT_EQ(config.imagePath, c.imagePath) << c.name;
         EXPECT_TRUE(config.problems.empty()) << c.name;
+        EXPECT_FALSE(config.followNewest) << c.name;  // only its own key sets it
     }
+    EXPECT_TRUE(ParseConfiguration("follow_newest = yes\r\n", "/p/").followNewest);
     Configuration both = ParseConfiguration("TCP_SERVER=host\r\nTCP_PORT= 8001 \r\n", "/p/");
     EXPECT_EQ(both.ServerLabel(), "[HOST:8001]");
     EXPECT_EQ(both.port, 8001);
@@ -73,6 +75,8 @@ TEST(ScreenshotNameTest, NameRule) {
     EXPECT_EQ(ConvertedImageName(shots + "pass1.bmp"),
               shots + "pass1.png");  // the file really written
     EXPECT_EQ(ConvertedImageName("/a.b/pass"), "/a.b/pass.png");
+    EXPECT_EQ(ConvertedImageName("/a/.hidden"), "/a/.hidden.png");
+    EXPECT_EQ(ConvertedImageName("a.b"), "a.png");
 }
 
 TEST(ScreenshotNameTest, NeverAFileOfTheOperators) {

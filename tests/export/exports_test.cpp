@@ -57,6 +57,7 @@ TEST(ExportNameTest, NeverAFileTheLastImportRead) {
     const std::string sameFile = dir.path().string() + "/./pass.csv";  // another spelling
     EXPECT_EQ(AvoidFiles(sameFile, {log}), dir.path().string() + "/./pass-2.csv");
     EXPECT_EQ(AvoidFiles("/a.b/pass", {"/a.b/pass"}), "/a.b/pass-2");
+    EXPECT_EQ(AvoidFiles("/a/.hidden", {"/a/.hidden"}), "/a/.hidden-2");
 }
 
 class ExportTest : public ::testing::Test {
