@@ -36,6 +36,11 @@ void HandleTimestampRecord(const FrameRoad& road, std::string_view record) {
         AppendHex(road.hexText, count);
         unsigned long long ms = 0;
         for (char c : count) ms = (ms << 8) | static_cast<unsigned char>(c);
+        // Dates run from the year 100 to 9999; a count past the end of 9999
+        // names no date, and the RX timestamp stays as it was.
+        static const unsigned long long kEnd =
+            static_cast<unsigned long long>(DaysFromCivil(10000, 1, 1)) * 86400000ULL;
+        if (ms >= kEnd) return;
         road.rxTimestamp = NumericTimestampText(ms, road.regional);
         return;
     }

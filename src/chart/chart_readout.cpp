@@ -18,9 +18,17 @@ void AppendWithUnit(std::string& out, double v, std::string_view unit, char sepa
     if (!unit.empty()) out.append(" ").append(unit);
 }
 
-double SixDigits(double v) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.6g", v);
+// The decimal places that give the larger of two magnitudes six
+// significant digits.
+int CommonDecimals(double a, double b) {
+    const double m = std::max(std::fabs(a), std::fabs(b));
+    if (!(m > 0) || !std::isfinite(m)) return 0;
+    return std::clamp(5 - static_cast<int>(std::floor(std::log10(m))), 0, 15);
+}
+
+double RoundTo(double v, int decimals) {
+    char buf[400];
+    std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
     return std::strtod(buf, nullptr);
 }
 
@@ -50,11 +58,13 @@ ChannelStats ComputeStats(std::span<const double> values) {
 std::string StatsText(const ChannelStats& stats, std::string_view unit, char decimalSeparator) {
     if (stats.count == 0) return "no values";
     std::string text("min ");
-    AppendWithUnit(text, stats.min, unit, decimalSeparator);
+    // All three rounded to the same decimal places, so that they read alike.
+    const int decimals = CommonDecimals(stats.min, stats.max);
+    AppendWithUnit(text, RoundTo(stats.min, decimals), unit, decimalSeparator);
     text.append("   max ");
-    AppendWithUnit(text, stats.max, unit, decimalSeparator);
+    AppendWithUnit(text, RoundTo(stats.max, decimals), unit, decimalSeparator);
     text.append("   mean ");
-    AppendWithUnit(text, SixDigits(stats.mean), unit, decimalSeparator);
+    AppendWithUnit(text, RoundTo(stats.mean, decimals), unit, decimalSeparator);
     return text;
 }
 

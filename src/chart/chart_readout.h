@@ -20,8 +20,9 @@ struct ChannelStats {
 
 ChannelStats ComputeStats(std::span<const double> values);
 
-// "min 7.1 V   max 8.3 V   mean 7.74533 V" (the mean to six significant
-// digits, the extremes as stored), or "no values" when none took part.
+// "min 7.1 V   max 8.3 V   mean 7.74533 V", or "no values" when none took
+// part. All three are rounded to the decimal places that give the larger
+// extreme six significant digits.
 std::string StatsText(const ChannelStats& stats, std::string_view unit, char decimalSeparator);
 
 // The chart's hover readout for `record` of the charted channel:

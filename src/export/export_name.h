@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kelvanor {
 
@@ -18,6 +19,12 @@ namespace kelvanor {
 // `dataFolder` the rule above holds unchanged.
 std::string ExportFileName(std::string& currentFileName, std::string_view defaultName,
                            std::string_view extension, std::string_view dataFolder = {});
+
+// `name`, unless it is one of `keep` (the files the last import read, by path
+// or as the same file under another path): then the first of name-2.ext,
+// name-3.ext, ... (the extension being what follows the last "." of the
+// last component) that is none of them.
+std::string AvoidFiles(const std::string& name, const std::vector<std::string>& keep);
 
 inline constexpr std::string_view kDefaultCsvName = "kelvanor.csv";
 inline constexpr std::string_view kDefaultTlmName = "lumo4.tlm";

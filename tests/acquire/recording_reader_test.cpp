@@ -87,14 +87,18 @@ TEST_F(RecordingReaderTest, TimestampRecordsTextAndNumeric) {
         {std::string("\x09") + "no time at all here, sorry!", kT2},  // no UTC: unchanged
         {std::string("\x09\0\0\0\0\0\0\x05\xDC", 9), "1970-01-01 00:00:01.500 UTC"},
         {std::string("\x09\0\0\0\0\0\0\0\x05", 9), "1970-01-01 00:00:00.005 UTC"},
+        // the last millisecond of the year 9999, then the first one after it
+        {std::string("\x09\0\0\xE6\x77\xD2\x1F\xDB\xFF", 9), "9999-12-31 23:59:59.999 UTC"},
+        {std::string("\x09\0\0\xE6\x77\xD2\x1F\xDC\0", 9), "9999-12-31 23:59:59.999 UTC"},
     };
     for (const Case& c : cases) {
         HandleRecordingPiece(session->Road(), c.record);
         EXPECT_EQ(session->currentRxTimestamp, c.expected) << c.record;
     }
-    // eight printable bytes after 0x09 are still a numeric timestamp
+    // eight printable bytes after 0x09 are still a numeric timestamp, one
+    // far beyond the year 9999: the RX timestamp stays
     HandleRecordingPiece(session->Road(), "\x09" "ABCDEFGH");
-    EXPECT_EQ(session->currentRxTimestamp, NumericTimestampText(0x4142434445464748ULL, session->regional));
+    EXPECT_EQ(session->currentRxTimestamp, "9999-12-31 23:59:59.999 UTC");
     EXPECT_EQ(session->currentHexText, "4142434445464748");
 }
 

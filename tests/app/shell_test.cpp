@@ -39,7 +39,9 @@ TEST(ConfIniTest, ParsingRules) {
         EXPECT_EQ(config.screenshotButton, c.screenshot) << c.name;
         EXPECT_EQ(config.imagePath, c.imagePath) << c.name;
         EXPECT_TRUE(config.problems.empty()) << c.name;
+        EXPECT_FALSE(config.followNewest) << c.name;  // only its own key sets it
     }
+    EXPECT_TRUE(ParseConfiguration("follow_newest = yes\r\n", "/p/").followNewest);
     Configuration both = ParseConfiguration("TCP_SERVER=host\r\nTCP_PORT= 8001 \r\n", "/p/");
     EXPECT_EQ(both.ServerLabel(), "[HOST:8001]");
     EXPECT_EQ(both.port, 8001);
@@ -70,18 +72,31 @@ TEST(ScreenshotNameTest, NameRule) {
     for (const Case& c : cases) EXPECT_EQ(ScreenshotFileName(shots, c.current), c.expected) << c.current;
     EXPECT_EQ(ScreenshotFileName("/txtfiles/", "/a/b.kss"), "/bmpfiles/b.kss");
     EXPECT_EQ(ConvertedImageName(shots + "pass1.kss"), shots + "pass1.png");
-    EXPECT_EQ(ConvertedImageName(shots + "pass1.bmp"), shots + "pass1.bmp");
+    EXPECT_EQ(ConvertedImageName(shots + "pass1.bmp"),
+              shots + "pass1.png");  // the file really written
+    EXPECT_EQ(ConvertedImageName("/a.b/pass"), "/a.b/pass.png");
+    EXPECT_EQ(ConvertedImageName("/a/.hidden"), "/a/.hidden.png");
+    EXPECT_EQ(ConvertedImageName("a.b"), "a.png");
 }
 
-TEST(ScreenshotNameTest, NeverTheDataFileItself) {
+TEST(ScreenshotNameTest, NeverAFileOfTheOperators) {
     testing::TempDir dir;
+    const std::string folder = dir.path().string() + "/";
     const std::string data = dir.File("pass1.kss");
     testing::WriteFile(data, "data");
-    const std::string folder = dir.path().string() + "/";
+    // The recording itself in the image folder, or a copy of it imported from elsewhere.
     EXPECT_EQ(ScreenshotFileName(folder, data), dir.File("pass1.bmp"));
-    const std::string bmpData = dir.File("old.bmp");
-    testing::WriteFile(bmpData, "data");
-    EXPECT_EQ(ScreenshotFileName(folder, bmpData), dir.File("old-screenshot.bmp"));
+    EXPECT_EQ(ScreenshotFileName(folder, "/elsewhere/pass1.kss"), dir.File("pass1.bmp"));
+    // A bitmap this run saved may be replaced; one of the operator's may not.
+    EXPECT_EQ(ScreenshotFileName(folder, "/elsewhere/pass1.kss", {data}), data);
+    testing::WriteFile(dir.File("pass1.bmp"), "picture");
+    EXPECT_EQ(ScreenshotFileName(folder, data), dir.File("pass1-2.bmp"));
+    // Nor a PNG the converter would write over.
+    testing::WriteFile(dir.File("pass1-2.png"), "picture");
+    EXPECT_EQ(ScreenshotFileName(folder, data, {dir.File("pass1-2.bmp")}), dir.File("pass1-3.bmp"));
+    EXPECT_EQ(ScreenshotFileName(folder, "/a/pass2.txt"), dir.File("pass2.bmp"));
+    testing::WriteFile(dir.File("pass2.png"), "picture");
+    EXPECT_EQ(ScreenshotFileName(folder, "/a/pass2.txt"), dir.File("pass2-2.bmp"));
 }
 
 }  // namespace

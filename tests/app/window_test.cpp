@@ -6,18 +6,23 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QPainter>
+#include <QTimer>
 #include <QToolTip>
 #include <QWheelEvent>
 #include <sys/stat.h>
@@ -27,10 +32,10 @@
 #include "acquire/kiss_framing.h"
 #include "acquire/utc_clock.h"
 #include "chart/chart_readout.h"
+#include "chart_view/chart_view.h"
 #include "decode/beacon_encoder.h"
 #include "decode/number_text.h"
 #include "export/csv_export.h"
-#include "chart_view/chart_view.h"
 #include "sample_pass.h"
 #include "session/handlers.h"
 #include "session/session.h"
@@ -40,6 +45,7 @@
 #include "window/channel_pages.h"
 #include "window/info_window.h"
 #include "window/main_window.h"
+#include "window/qt_interfaces.h"
 
 using namespace kelvanor;
 
@@ -203,13 +209,36 @@ private slots:
         QCOMPARE(perPage[0], 59);
         QCOMPARE(perPage[1], 58);
         auto* hidden = Find<QRadioButton>("Option1_52");
-        QWidget* client = window->centralWidget();
+        QWidget* client = window->client();
         QVERIFY(hidden->parentWidget() == client);
         QVERIFY(!client->rect().intersects(hidden->geometry()));
         for (const char* name : {"HScroll1", "Text2", "Text4", "Text5", "Check1", "Check5", "Label2",
                                  "Label3", "Label4", "Shape10", "Command1", "Frame1", "MSChart1"}) {
             QVERIFY2(window->findChild<QWidget*>(name) != nullptr, name);
         }
+        // Captions as they are, each with its keyboard letter.
+        QStringList captions;
+        for (QAction* menu : window->menuBar()->actions()) {
+            QStringList items{menu->text()};
+            if (menu->menu()) {
+                for (QAction* item : menu->menu()->actions())
+                    if (!item->isSeparator()) items << item->text();
+            }
+            for (const QString& item : items) QVERIFY2(item.count('&') == 1, qPrintable(item));
+            captions << items.join('|').remove('&');
+        }
+        QCOMPARE(captions,
+                 QStringList({"File|Open KISS File|Open SatNOGS CSV|Exit",
+                              "TLM File|Write CSV File|Write TLM File|Export Visible Range...",
+                              "Info"}));
+        // The fixed client area scrolls within a window that fits the screen
+        // (the offscreen screen is 800 x 600, smaller than 1366 x 768).
+        QVERIFY(window->screen()->availableGeometry().contains(window->frameGeometry()));
+        QCOMPARE(client->size(), QSize(711, 801));
+        auto* area = Find<QScrollArea>("ClientScroll");
+        area->ensureWidgetVisible(Find<QScrollBar>("HScroll1"));
+        const QRect seen(client->mapFrom(area->viewport(), QPoint(0, 0)), area->viewport()->size());
+        QVERIFY(seen.contains(Find<QScrollBar>("HScroll1")->geometry()));
     }
 
     void importThroughTheDialogAndBrowse() {
@@ -229,6 +258,25 @@ private slots:
         QCOMPARE(Value(0), QString("48217"));
         scroll->triggerAction(QAbstractSlider::SliderSingleStepAdd);
         QCOMPARE(Value(0), QString("48218"));
+        // Tab reaches the bar, and its keys browse.
+        QApplication::setActiveWindow(window.get());
+        Find<QLineEdit>("Text2")->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), scroll);
+        const std::pair<Qt::Key, int> keysAndPositions[] = {
+            {Qt::Key_Right, 7}, {Qt::Key_Left, 6},    {Qt::Key_PageDown, 16}, {Qt::Key_PageUp, 6},
+            {Qt::Key_End, 300}, {Qt::Key_Right, 300}, {Qt::Key_Home, 1},      {Qt::Key_Left, 1}};
+        for (auto [key, position] : keysAndPositions) {
+            QTest::keyClick(scroll, key);
+            QCOMPARE(Find<QLineEdit>("Text2")->text(), QString("#%1 / 300").arg(position));
+        }
+        // The debug page opens on its newest line, at the left edge.
+        auto* log = Find<QPlainTextEdit>("Text5");
+        Find<QTabWidget>("SSTab1")->setCurrentIndex(2);
+        QTRY_VERIFY(log->verticalScrollBar()->maximum() > 0);
+        QTRY_COMPARE(log->verticalScrollBar()->value(), log->verticalScrollBar()->maximum());
+        QCOMPARE(log->horizontalScrollBar()->value(), 0);
+        Find<QTabWidget>("SSTab1")->setCurrentIndex(0);
 
         // A cancel re-imports the previous selection of the same command;
         // its first record pulls the position back to 1.
@@ -282,6 +330,13 @@ private slots:
         window->MnuOpenServerLog_Click();
         QCOMPARE(ReadBytes(log), rewritten);
         QVERIFY(chooser.lastFilter.contains("*.csv"));
+        // Its CSV export would be the log itself: another name, and the status says which.
+        window->WriteCSVFile_Click();
+        QCOMPARE(ReadBytes(log), rewritten);
+        QCOMPARE(ReadBytes(dir->filePath("satnogs-2.csv")).count("\r\n"), 21);
+        QCOMPARE(Find<QLineEdit>("Text4")->text(), dir->filePath("satnogs-2.csv") +
+                                                       " has been written (" + log +
+                                                       " was read by the last import and is kept)");
     }
 
     void channelSelectionAndItsSuppression() {
@@ -293,6 +348,11 @@ private slots:
         QVERIFY(Find<QRadioButton>("Option1_47")->isChecked());
         QVERIFY(!Find<QRadioButton>("Option1_0")->isChecked());
         QVERIFY(Find<QLineEdit>("Text1_47")->styleSheet().contains("255, 255, 192"));
+        Find<QRadioButton>("Option1_47")->click();  // the set button again: it stays set
+        QVERIFY(Find<QRadioButton>("Option1_47")->isChecked());
+        int set = 0;
+        for (auto* b : window->findChildren<QRadioButton*>()) set += b->isChecked() ? 1 : 0;
+        QCOMPARE(set, 1);
 
         Find<QScrollBar>("HScroll1")->setValue(9);
         keys.shift = 0x8001;  // pressed since the last query
@@ -351,7 +411,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(png), 10000);
         QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(dir->filePath("shots/2020-11-29_kelvanor.kss")), 10000);
         QImage picture(png);
-        QCOMPARE(picture.size(), window->centralWidget()->size() * window->devicePixelRatio());
+        QCOMPARE(picture.size(), window->client()->size() * window->devicePixelRatio());
         QVERIFY(Find<QCheckBox>("Check1")->isVisible());
         QVERIFY(ReadBytes(sample).size() > 1000);  // the data file untouched
     }
@@ -369,12 +429,108 @@ private slots:
         QCOMPARE(ReadBytes(sample), data);
     }
 
+    void screenshotNeverReplacesTheOperatorsFiles() {
+        const QString converter = QDir(QCoreApplication::applicationDirPath()).filePath("nconvert");
+        if (!QFileInfo(converter).isExecutable()) QSKIP("nconvert not built");
+        // A copy of the recording opened from another folder; the image
+        // folder holds the real one.
+        QDir(dir->path()).mkdir("copy");
+        QVERIFY(QFile::copy(sample, dir->filePath("copy/2020-11-29_kelvanor.kss")));
+        const QByteArray recording = ReadBytes(sample);
+        chooser.next = {dir->filePath("copy/2020-11-29_kelvanor.kss")};
+        window->MnuOpenKISSFile_Click();
+        window->SetConverterProgram(converter);
+        for (const QString name : {"2020-11-29_kelvanor", "2020-11-29_kelvanor-2"}) {
+            window->Command1_Click();
+            const QString png = dir->filePath(name + ".png");
+            QCOMPARE(Find<QLineEdit>("Text4")->text(), png + " converted and saved");
+            QTRY_VERIFY_WITH_TIMEOUT(
+                QFile::exists(png) && !QFile::exists(dir->filePath(name + ".bmp")), 10000);
+        }
+        QCOMPARE(ReadBytes(sample), recording);
+        QVERIFY(messages.shown.isEmpty());
+    }
+
+    void categoryLabelsOnEveryKthRecordClearOfTheStyleBox() {
+        ChartView* chart = window->chart();
+        auto* box = Find<QCheckBox>("Check1");
+        const QRectF boxInChart(
+            box->geometry().translated(-chart->pos()));  // both in the chart frame
+        for (auto [beacons, labels] :
+             {std::pair{101, 51}, std::pair{300, 50}, std::pair{1000, 50}}) {
+            WriteBytes(sample, samples::SimulatedRecording(beacons));
+            ImportSample();
+            chart->grab();
+            QCOMPARE(chart->LabelRects().size(), labels);
+            for (const QRectF& r : chart->LabelRects()) QVERIFY(!r.intersects(boxInChart));
+            for (int i = 1; i < labels; ++i)
+                QVERIFY(!chart->LabelRects()[i].intersects(chart->LabelRects()[i - 1]));
+        }
+    }
+
+    // Every text of the sample pass fits its box whole, in the program's
+    // font and in one twice as large.
+    void valueBoxesShowTheirWholeText() {
+        const QFont before = QApplication::font();
+        for (double scale : {1.0, 2.0}) {
+            QFont font = before;
+            font.setPointSizeF(7.5 * scale);
+            QApplication::setFont(font);
+            Start("");
+            ImportSample();
+            for (int record = 1; record <= session->RecordCount(); ++record) {
+                Find<QScrollBar>("HScroll1")->setValue(record);
+                for (int c = 0; c < kChannelCount; ++c) {
+                    auto* box = window->pages()->valueBox(c);
+                    const double room = box->width() - 2 - 4;  // inside the border and the margins
+                    QVERIFY2(
+                        QFontMetricsF(box->font()).horizontalAdvance(box->text()) <= room,
+                        qPrintable(QString("%1 at %2: %3").arg(c).arg(scale).arg(box->text())));
+                    QVERIFY2(box->font().pointSizeF() >= 4,
+                             qPrintable(QString("%1: %2 in %3 pt")
+                                            .arg(c)
+                                            .arg(box->text())
+                                            .arg(box->font().pointSizeF())));
+                }
+            }
+        }
+        QApplication::setFont(before);
+    }
+
+    void fileDialogsStartInTheFolderUsedLast() {
+        QDir(dir->path()).mkdir("first");
+        const QString first = dir->filePath("first/a.kss");
+        WriteBytes(first, "x");
+        DialogFileChooser files(nullptr);
+        QString startedIn;
+        auto answer = [&](const QString& choose) {
+            QTimer::singleShot(0, [&startedIn, choose] {
+                QTRY_VERIFY(qobject_cast<QFileDialog*>(QApplication::activeModalWidget()) !=
+                            nullptr);
+                auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                startedIn = dialog->directory().absolutePath();
+                dialog->selectFile(choose);
+                static_cast<QDialog*>(dialog)->accept();
+            });
+        };
+        QStringList chosen;
+        answer(first);
+        QVERIFY(files.Choose("All Files (*)", chosen));
+        QCOMPARE(chosen, QStringList{first});
+        answer("b.csv");
+        QString saved;
+        QVERIFY(files.ChooseSaveFile("All Files (*)", saved));
+        QCOMPARE(startedIn, dir->filePath("first"));
+        QCOMPARE(saved, dir->filePath("first/b.csv"));
+    }
+
 private:
     // Connects the TCP client to an in-test server on 127.0.0.1 and returns
     // the server side of the connection.
-    QTcpSocket* ConnectLive(QTcpServer& server) {
+    QTcpSocket* ConnectLive(QTcpServer& server, const QByteArray& moreConf = {}) {
         if (!server.listen(QHostAddress::LocalHost, 0)) return nullptr;
-        Start(QString("TCP_SERVER=127.0.0.1\r\nTCP_PORT=%1\r\n").arg(server.serverPort()).toUtf8());
+        Start(QString("TCP_SERVER=127.0.0.1\r\nTCP_PORT=%1\r\n").arg(server.serverPort()).toUtf8() +
+              moreConf);
         window->SetClock(&clock);
         QTest::mouseClick(Find<QCheckBox>("Check5"), Qt::LeftButton);
         if (!server.waitForNewConnection(5000)) return nullptr;
@@ -440,6 +596,21 @@ private slots:
         QTest::mouseClick(Find<QCheckBox>("Check5"), Qt::LeftButton);
         QCOMPARE(Find<QLabel>("Label2")->text(), QString("Closed"));
         QVERIFY(Find<QFrame>("Shape10")->styleSheet().contains("192, 192, 192"));
+    }
+
+    void liveFollowNewestShowsEachArrival() {
+        QTcpServer server;
+        QTcpSocket* peer = ConnectLive(server, "FOLLOW_NEWEST=yes\r\n");
+        QVERIFY(peer != nullptr);
+        for (int n = 1; n <= 3; ++n) {
+            const std::string chunk = KissFrame(Beacon(70 + n));
+            peer->write(chunk.data(), static_cast<qint64>(chunk.size()));
+            peer->flush();
+            QTRY_COMPARE_WITH_TIMEOUT(session->RecordCount(), n, 5000);
+            QCOMPARE(Value(0), QString::number(70 + n));
+            QCOMPARE(Find<QScrollBar>("HScroll1")->value(), n);
+            QCOMPARE(Find<QLineEdit>("Text2")->text(), QString("#%1 / %1").arg(n));
+        }
     }
 
     void liveShortArrivalsRefreshButAreNotRecorded() {
@@ -704,16 +875,33 @@ private slots:
         QVERIFY(info != nullptr);
         QVERIFY(info->isVisible());
         QCOMPARE(info->windowTitle(), QString("Info"));
-        QCOMPARE(info->findChild<QLabel*>("Label2")->text(), QString("Version " KELVANOR_VERSION "    (04 Feb 2021)"));
+        QCOMPARE(info->findChild<QLabel*>("Label2")->text(),
+                 QString("Version 0.3    (04 Feb 2021)"));
         const QString disclaimer = info->findChild<QLabel*>("Label11")->text();
         QVERIFY(disclaimer.startsWith("THE SOFTWARE IS PROVIDED "));
         QVERIFY(disclaimer.endsWith("USE OR PERFORMANCE OF THIS SOFTWARE."));
         window->MnuInfo_Click();
         QCOMPARE(window->info(), info);
-        info->close();
+        QTest::keyClick(info, Qt::Key_Escape);
         QTRY_VERIFY(window->info() == nullptr);
-        window->MnuInfo_Click();
-        QVERIFY(window->info() != nullptr);
+        // The whole disclaimer shows on every opening, in the program's font
+        // and in one twice as large.
+        const QFont before = QApplication::font();
+        for (double scale : {1.0, 2.0}) {
+            QFont font = before;
+            font.setPointSizeF(7.5 * scale);
+            QApplication::setFont(font);
+            window->MnuInfo_Click();
+            QLabel* text = window->info()->findChild<QLabel*>("Label11");
+            QTRY_VERIFY(text->isVisible());
+            QVERIFY2(text->height() >= text->heightForWidth(text->width()),
+                     qPrintable(QString::number(scale)));
+            QVERIFY(window->info()->rect().contains(
+                QRect(text->mapTo(window->info(), QPoint(0, 0)), text->size())));
+            window->info()->close();
+            QTRY_VERIFY(window->info() == nullptr);
+        }
+        QApplication::setFont(before);
     }
 
     // --- exploring the chart ---
@@ -832,6 +1020,11 @@ private slots:
         QCOMPARE(Find<QLineEdit>("Text4")->text(), out + " has been written");
         QCOMPARE(QString::fromStdString(session->currentFileName), sample);  // exports' name rule untouched
 
+        // A name typed without an extension gets ".csv".
+        chooser.next = {dir->filePath("typed")};
+        window->ExportVisibleRange_Click();
+        QCOMPARE(ReadBytes(dir->filePath("typed.csv")), bytes);
+        QVERIFY(!QFile::exists(dir->filePath("typed")));
         // Cancelled: nothing written.
         chooser.cancel = true;
         QFile::remove(out);
@@ -856,7 +1049,19 @@ private slots:
         small.setPointSizeF(7.5);
         QApplication::setFont(small);
         Start("TCP_SERVER = localhost\r\nTCP_PORT=8001\r\n");
+        window->ShowWhole();
         ImportSample();
+        // Both channel pages on a record of the sample, at the scale the
+        // run was started with (QT_SCALE_FACTOR=2 for 200%).
+        const QString scale = QString::number(qRound(window->devicePixelRatio() * 100));
+        Find<QScrollBar>("HScroll1")->setValue(120);
+        for (int page : {0, 1}) {
+            Find<QTabWidget>("SSTab1")->setCurrentIndex(page);
+            QCoreApplication::processEvents();
+            QVERIFY(window->grab().save(
+                QDir(out).filePath(QString("values-page%1-%2.png").arg(page + 1).arg(scale))));
+        }
+        Find<QTabWidget>("SSTab1")->setCurrentIndex(0);
         window->Option1_Click(3);
         Find<QScrollBar>("HScroll1")->setValue(141);
         Find<QScrollBar>("HScroll1")->setValue(142);

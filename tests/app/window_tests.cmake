@@ -11,4 +11,13 @@ if(TARGET kelvanor_window)
 
     add_test(NAME window_tests COMMAND kelvanor_window_tests)
     set_tests_properties(window_tests PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)
+
+    # --version and --help answer on a machine without any display.
+    add_test(NAME window_text_options_without_display
+             COMMAND sh -c [=[
+                 set -e
+                 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
+                 test "$("$0" --version)" = "kelvanor $1"
+                 "$0" --help | grep -q -- "--grab <PNG>"
+             ]=] $<TARGET_FILE:kelvanor> ${PROJECT_VERSION})
 endif()

@@ -166,6 +166,8 @@ TEST(ChannelStatsTest, Text) {
               "min 1 V   max 2 V   mean 1.66667 V");
     EXPECT_EQ(StatsText(ComputeStats(std::vector<double>{0.25, 1e-5}), "", ','),
               "min 1E-05   max 0,25   mean 0,125005");
+    EXPECT_EQ(StatsText(ComputeStats(std::vector<double>{663000000.7, 663000600.2}), "s", '.'),
+              "min 663000001 s   max 663000600 s   mean 663000300 s");
 }
 
 class SessionTest : public ::testing::Test {

@@ -52,6 +52,19 @@ TEST(ExportNameTest, InsideAnInstalledProgramsDataFolder) {
     EXPECT_EQ(ExportFileName(current, kDefaultCsvName, ".csv", data), data + "lumo4.csv");
 }
 
+TEST(ExportNameTest, NeverAFileTheLastImportRead) {
+    testing::TempDir dir;
+    const std::string log = dir.File("pass.csv");
+    testing::WriteFile(log, "x");
+    const std::vector<std::string> read{log, dir.File("pass-2.csv")};
+    EXPECT_EQ(AvoidFiles(dir.File("pass.tlm"), read), dir.File("pass.tlm"));
+    EXPECT_EQ(AvoidFiles(log, read), dir.File("pass-3.csv"));
+    const std::string sameFile = dir.path().string() + "/./pass.csv";  // another spelling
+    EXPECT_EQ(AvoidFiles(sameFile, {log}), dir.path().string() + "/./pass-2.csv");
+    EXPECT_EQ(AvoidFiles("/a.b/pass", {"/a.b/pass"}), "/a.b/pass-2");
+    EXPECT_EQ(AvoidFiles("/a/.hidden", {"/a/.hidden"}), "/a/.hidden-2");
+}
+
 class ExportTest : public ::testing::Test {
 protected:
     ExportTest() : session(std::make_unique<Session>()) { InitChannelLabels(session->labels); }

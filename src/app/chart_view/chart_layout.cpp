@@ -152,32 +152,24 @@ std::string TickText(double value, const ValueAxis& axis) {
     return std::string(buffer, r.ptr);
 }
 
-CategoryMarks PlanCategoryAxis(int points, int labelStep, double plotWidth,
-                               double labelWidth, double labelHeight) {
+CategoryMarks PlanCategoryAxis(int points, int labelStep, double plotWidth, double labelWidth) {
     CategoryMarks marks;
     if (points <= 0 || !(plotWidth > 0)) return marks;
     const double categoryWidth = plotWidth / points;
     std::int64_t step = 1;
-    std::int64_t labelEvery = 1;  // in ticks
     if (labelStep > 0) {
+        // Every tick is labelled; the view draws upright labels in a font
+        // small enough for their pitch.
         step = labelStep;
         const double pitch = categoryWidth * static_cast<double>(step);
-        if (pitch < labelWidth + kLabelGap) {
-            marks.vertical = true;
-            if (pitch < labelHeight + kLabelGap) {
-                labelEvery = static_cast<std::int64_t>(
-                    std::ceil(std::min<double>((labelHeight + kLabelGap) / pitch, points)));
-            }
-        }
+        marks.vertical = pitch < labelWidth + kLabelGap;
     } else {
         step = static_cast<std::int64_t>(
             std::ceil(std::min<double>((labelWidth + kLabelGap) / categoryWidth, points)));
         step = std::max<std::int64_t>(step, 1);
     }
     for (std::int64_t i = 0; i < points; i += step) marks.ticks.push_back(static_cast<int>(i));
-    for (std::size_t j = 0; j < marks.ticks.size(); j += static_cast<std::size_t>(labelEvery)) {
-        marks.labels.push_back(marks.ticks[j]);
-    }
+    marks.labels = marks.ticks;
     return marks;
 }
 

@@ -49,16 +49,13 @@ struct CategoryMarks {
 inline constexpr double kLabelGap = 6;
 
 // Plans the category axis for `points` categories spread evenly over
-// `plotWidth` pixels, each label at most `labelWidth` wide and `labelHeight`
-// tall.
-//  - labelStep k > 0: a tick at every k-th category (0, k, 2k, ...). Labels go
-//    on the same categories, turned upright when they do not fit side by
-//    side; if even upright they would overlap, only every m-th tick (the
-//    smallest m that fits) is labelled, so labels stay on multiples of k.
+// `plotWidth` pixels, each label at most `labelWidth` wide.
+//  - labelStep k > 0: a tick and a label at every k-th category (0, k, 2k,
+//    ...), the labels turned upright when they do not fit side by side (the
+//    view then draws them in a font whose height fits their pitch).
 //  - labelStep 0: ticks and labels at every m-th category, m being the
 //    smallest step at which horizontal labels do not overlap.
-CategoryMarks PlanCategoryAxis(int points, int labelStep, double plotWidth,
-                               double labelWidth, double labelHeight);
+CategoryMarks PlanCategoryAxis(int points, int labelStep, double plotWidth, double labelWidth);
 
 // One pixel column's share of a dense series: the extremes and the first and
 // last finite values falling in it.

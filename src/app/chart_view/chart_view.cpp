@@ -208,6 +208,12 @@ const ChartViewport& ChartView::Viewport() {
     return viewport_;
 }
 
+void ChartView::SetKeepClear(const QRect& rect) {
+    keepClear_ = rect;
+    plotStale_ = true;
+    update();
+}
+
 QRect ChartView::PlotRect() {
     if (plotStale_) {
         // Lay out once without showing it: the plot depends on the fonts and
@@ -417,20 +423,37 @@ QRect ChartView::RenderTo(QPainter& p, const QRect& target) {
     const double labelWidth = longest ? fm.horizontalAdvance(Text(*longest)) : 0;
 
     const int left = target.x() + static_cast<int>(std::ceil(kPad + tickTextWidth + 4 + kTickLength));
-    const int right = target.x() + target.width() - kRightMargin;
+    int right = target.x() + target.width() - kRightMargin;
+    if (target == rect() && keepClear_.isValid()) {
+        // The last label, centred on its tick, still ends left of the corner.
+        right = std::min(right,
+                         keepClear_.left() -
+                             static_cast<int>(std::ceil(std::max(labelWidth, lineHeight) / 2)) - 2);
+    }
     const int top = target.y() + static_cast<int>(std::ceil(lineHeight / 2 + 4));
     const int plotWidth = right - left;
     const CategoryWindow window = n > 0 ? CategoryWindow::Of(viewport_, n, plotWidth) : CategoryWindow{0, 1, 0, 0};
     CategoryMarks marks;
     if (drawn && !zoomed) {
-        marks = PlanCategoryAxis(n, model_->labelStep, plotWidth, labelWidth, lineHeight);
+        marks = PlanCategoryAxis(n, model_->labelStep, plotWidth, labelWidth);
     } else if (zoomed) {
         // Ticks and labels spaced for the categories whose centres are in view.
         const RecordSpan seen = VisibleRecords(viewport_);
-        marks = PlanCategoryAxis(seen.Count(), 0, seen.Count() * window.cw, labelWidth, lineHeight);
+        marks = PlanCategoryAxis(seen.Count(), 0, seen.Count() * window.cw, labelWidth);
         for (int& i : marks.ticks) i += seen.first - 1;
         for (int& i : marks.labels) i += seen.first - 1;
     }
+    // Upright labels on every k-th category may stand closer than a line:
+    // their font then shrinks to fit the pitch.
+    QFont labelFont = font();
+    if (marks.vertical && !zoomed && marks.ticks.size() > 1) {
+        const double pitch = static_cast<double>(plotWidth) / n * (marks.ticks[1] - marks.ticks[0]);
+        if (pitch - 1 < lineHeight && labelFont.pointSizeF() > 0) {
+            labelFont.setPointSizeF(
+                std::max(2.0, labelFont.pointSizeF() * (pitch - 1) / lineHeight));
+        }
+    }
+    const QFontMetricsF lfm(labelFont, p.device());
     const double labelBand = marks.labels.empty() ? 0 : (marks.vertical ? labelWidth : lineHeight);
     const double legendBand = lineHeight + kPad;
     const int bottom = target.y() + target.height() -
@@ -519,26 +542,35 @@ QRect ChartView::RenderTo(QPainter& p, const QRect& target) {
     p.setPen(kAxis);
     p.drawLines(ticks);
     p.setPen(kText);
+    p.save();
+    p.setFont(labelFont);
     const double labelTop = plotBottom + kTickLength + 3;
+    QVector<QRectF> labelRects;
     for (int i : marks.labels) {
         if (static_cast<std::size_t>(i) >= model_->labels.size()) break;
         const QString text = Text(model_->labels[static_cast<std::size_t>(i)]);
         if (text.isEmpty()) continue;
         const double x = std::floor(centre(i)) + 0.5;
-        const double w = fm.horizontalAdvance(text);
+        const double w = lfm.horizontalAdvance(text);
         if (marks.vertical) {
             // Read bottom to top, ending just under the tick.
+            const double baseline = x + (lfm.ascent() - lfm.descent()) / 2;
             p.save();
-            p.translate(x + (fm.ascent() - fm.descent()) / 2, labelTop);
+            p.translate(baseline, labelTop);
             p.rotate(-90);
             p.drawText(QPointF(-w, 0), text);
             p.restore();
+            labelRects.append(
+                QRectF(baseline - lfm.ascent(), labelTop, lfm.ascent() + lfm.descent(), w));
         } else {
             const double x0 = std::clamp(x - w / 2, static_cast<double>(target.x()),
                                          target.x() + target.width() - w);
-            p.drawText(QPointF(x0, labelTop + fm.ascent()), text);
+            p.drawText(QPointF(x0, labelTop + lfm.ascent()), text);
+            labelRects.append(QRectF(x0, labelTop, w, lfm.height()));
         }
     }
+    p.restore();
+    if (target == rect()) labelRects_ = labelRects;
 
     // Legend, centred below everything else.
     const QString legend = Text(model_->legend);

@@ -64,6 +64,11 @@ public:
 
     // The plot area in widget coordinates, as last laid out for the widget.
     QRect PlotRect();
+    // A corner of the widget that something lies over (the chart-style box):
+    // the plot ends left of it, so that no category label goes under it.
+    void SetKeepClear(const QRect& rect);
+    // Where the category labels were drawn last, in widget coordinates.
+    const QVector<QRectF>& LabelRects() const { return labelRects_; }
     // Where record r's point (category centre, value) is drawn; null outside
     // the chart.
     QPointF PointOf(int record);
@@ -105,6 +110,8 @@ private:
     int viewPoints_ = -1;
     QRect plot_;
     bool plotStale_ = true;
+    QRect keepClear_;
+    QVector<QRectF> labelRects_;
     int hoverRecord_ = 0;
     QString readout_;
     bool pressing_ = false;

@@ -65,6 +65,8 @@ Configuration ParseConfiguration(std::string_view text, const std::string& progr
             }
         } else if (key == "SCREENSHOT") {
             config.screenshotButton = value == "YES";
+        } else if (key == "FOLLOW_NEWEST") {
+            config.followNewest = value == "YES";
         }
     }
     return config;

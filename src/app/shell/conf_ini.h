@@ -8,13 +8,16 @@
 
 namespace kelvanor {
 
-// The four settings of conf.ini and what reading it ran into.
+// The settings of conf.ini and what reading it ran into.
 struct Configuration {
     std::string imagePath;  // screenshot folder, ends with the folder separator
     std::string server;     // TCP_SERVER, upper-cased; empty when absent
     std::string portText;   // TCP_PORT as written (upper-cased)
     std::optional<std::int32_t> port;  // TCP_PORT as a number, when it is one
     bool screenshotButton = true;      // SCREENSHOT=YES or no SCREENSHOT line
+    // FOLLOW_NEWEST=YES: every live arrival ends on the newest record, the
+    // scroll bar moved to it; otherwise the chart redraw leaves record 1 shown.
+    bool followNewest = false;
 
     // Problems worth telling the operator (missing file, a line without "=",
     // a port that is not a number). Empty when all went well.

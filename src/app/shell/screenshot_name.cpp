@@ -1,6 +1,7 @@
 #include "app/shell/screenshot_name.h"
 
 #include <filesystem>
+#include <set>
 #include <string>
 #include <system_error>
 
@@ -15,31 +16,55 @@ std::string ReplaceAll(std::string text, const std::string& from, const std::str
     return text;
 }
 
-std::string ScreenshotFileName(const std::string& imageFolder, const std::string& currentFileName) {
+namespace {
+
+bool Exists(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::exists(path, ec);
+}
+
+// The name with `suffix` put before its extension (".bmp" when it has none).
+std::string WithSuffix(const std::string& name, const std::string& suffix) {
+    const std::size_t slash = name.find_last_of('/');
+    const std::size_t dot = name.find_last_of('.');
+    const bool hasExtension =
+        dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
+    std::string out = hasExtension ? name.substr(0, dot) : name;
+    out.append(suffix).append(".bmp");
+    return out;
+}
+
+}  // namespace
+
+std::string ScreenshotFileName(const std::string& imageFolder, const std::string& currentFileName,
+                               const std::set<std::string>& savedBitmaps) {
     std::string base = currentFileName.substr(currentFileName.find_last_of('/') + 1);
     if (base.empty()) base = "kelvanor.bmp";
-    std::string name = ReplaceAll(imageFolder + base, "txt", "bmp");
-    auto isDataFile = [&](const std::string& candidate) {
-        std::error_code ec;
-        return !currentFileName.empty() &&
-               (candidate == currentFileName ||
-                std::filesystem::equivalent(candidate, currentFileName, ec));
+    const std::string name = ReplaceAll(imageFolder + base, "txt", "bmp");
+    // Free: nothing there but a bitmap of this run, and no picture where the
+    // converter would write its PNG.
+    auto free = [&](const std::string& candidate) {
+        const bool replaceable = !Exists(candidate) || savedBitmaps.contains(candidate);
+        return replaceable && !Exists(ConvertedImageName(candidate));
     };
-    if (isDataFile(name)) {
-        // Same folder as the data: take the data file's stem with ".bmp".
-        const std::size_t slash = name.find_last_of('/');
-        const std::size_t dot = name.find_last_of('.');
-        if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) {
-            name.erase(dot);
-        }
-        name += ".bmp";
-        if (isDataFile(name)) name.insert(name.size() - 4, "-screenshot");
+    if (free(name)) return name;
+    std::string candidate = WithSuffix(name, "");
+    for (int n = 2; !free(candidate) && n < 100000; ++n) {
+        std::string suffix = "-";
+        suffix.append(std::to_string(n));
+        candidate = WithSuffix(name, suffix);
     }
-    return name;
+    return candidate;
 }
 
 std::string ConvertedImageName(const std::string& imageFileName) {
-    return ReplaceAll(imageFileName, "kss", "png");
+    const std::size_t slash = imageFileName.find_last_of('/');
+    const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+    const std::size_t dot = imageFileName.find_last_of('.');
+    std::string out =
+        dot == std::string::npos || dot <= start ? imageFileName : imageFileName.substr(0, dot);
+    out.append(".png");
+    return out;
 }
 
 }  // namespace kelvanor

@@ -1,5 +1,6 @@
 #include "window/channel_pages.h"
 
+#include <QFontMetricsF>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,6 +22,27 @@ const char* kButtonStyle = "background-color: rgb(240, 240, 240);";
 const char* kValueWhite = "QLineEdit { background: white; padding: 0px; border: 1px solid gray; }";
 const char* kValueHighlight =
     "QLineEdit { background: rgb(255, 255, 192); padding: 0px; border: 1px solid gray; }";
+
+// The room a value box's text has: inside the 1-pixel border and the line
+// edit's 2-pixel margins.
+int TextRoom(const QLineEdit* box) { return box->width() - 2 - 4; }
+
+// The boxes keep their size; a text wider than its box is drawn narrower
+// (the condensed face) and, if need be, smaller, so that it is read whole
+// and never silently cut.
+void FitValueText(QLineEdit* box) {
+    QFont font = box->parentWidget()->font();
+    const int room = TextRoom(box);
+    const QString text = box->text();
+    if (QFontMetricsF(font).horizontalAdvance(text) > room) {
+        font.setStretch(QFont::Condensed);
+        for (double size = font.pointSizeF(); size > 2.0; size -= 0.25) {
+            font.setPointSizeF(size);
+            if (QFontMetricsF(font).horizontalAdvance(text) <= room) break;
+        }
+    }
+    if (box->font() != font) box->setFont(font);
+}
 
 }  // namespace
 
@@ -56,6 +78,7 @@ ChannelPages::ChannelPages(QWidget* window, QWidget* hiddenParent) : QObject(win
         value->setObjectName(QString("Text1_%1").arg(c));
         value->setGeometry(Px(g.valueLeft), Px(g.top) + dy, Px(kValueBoxWidth), Px(kValueBoxHeight));
         value->setStyleSheet(kValueWhite);
+        connect(value, &QLineEdit::textChanged, value, [value] { FitValueText(value); });
         connect(value, &QLineEdit::textEdited, this,
                 [this, c](const QString& text) { emit ValueEdited(c, text); });
 
@@ -66,10 +89,10 @@ ChannelPages::ChannelPages(QWidget* window, QWidget* hiddenParent) : QObject(win
 
         m_name[static_cast<std::size_t>(c)] = name;
         m_value[static_cast<std::size_t>(c)] = value;
-        // A thin strip inside the box's right edge, clear of the text.
+        // A thin strip along the box's bottom edge, under the text.
         auto* mark = new QFrame(value);
         mark->setObjectName(QString("ChangeMark_%1").arg(c));
-        mark->setGeometry(value->width() - 5, 2, 3, value->height() - 4);
+        mark->setGeometry(2, value->height() - 3, value->width() - 4, 2);
         mark->setStyleSheet("background-color: rgb(235, 130, 30); border: none;");
         mark->setToolTip("changed since the record shown before");
         mark->hide();
@@ -121,6 +144,9 @@ int ChannelPages::ChannelOfValueBox(const QObject* object) const {
 }
 
 void ChannelPages::ShowHighlight(int channel) {
+    // The name buttons every time: a click on the set button clears it.
+    for (int c = 0; c < kChannelCount; ++c)
+        m_name[static_cast<std::size_t>(c)]->setChecked(c == channel);
     if (channel == m_highlighted) return;
     for (int c = 0; c < kChannelCount; ++c) {
         const auto i = static_cast<std::size_t>(c);
@@ -128,7 +154,6 @@ void ChannelPages::ShowHighlight(int channel) {
         if (on || c == m_highlighted || m_highlighted == -2) {
             m_value[i]->setStyleSheet(on ? kValueHighlight : kValueWhite);
         }
-        m_name[i]->setChecked(on);
     }
     m_highlighted = channel;
 }

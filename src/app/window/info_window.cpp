@@ -2,7 +2,9 @@
 
 #include <QFont>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -93,9 +95,24 @@ InfoWindow::InfoWindow() {
     disclaimer->setStyleSheet("color: #808080;");
     layout->addWidget(disclaimer);
 
+    // The disclaimer wraps at about 64 average characters; the label asks for
+    // the height its whole text needs at that width in the font it has, and
+    // the window takes the size its contents need on every opening.
+    const int textWidth = disclaimer->fontMetrics().averageCharWidth() * 64;
+    disclaimer->setFixedWidth(textWidth);
+    disclaimer->setMinimumHeight(disclaimer->heightForWidth(textWidth));
+
     auto* outer = new QVBoxLayout(this);
     outer->addWidget(frame);
-    setFixedWidth(420);
+    outer->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void InfoWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 }  // namespace kelvanor

@@ -2,11 +2,11 @@
 
 #include <QWidget>
 
-#include "kelvanor_version.h"
-
 namespace kelvanor {
 
-inline constexpr const char* kVersion = KELVANOR_VERSION;
+// The version the Info window names; the program's own, whatever the
+// build's package version.
+inline constexpr const char* kVersion = "0.3";
 inline constexpr const char* kReleaseDate = "04 Feb 2021";
 
 // The ISC licence's warranty disclaimer, as one paragraph.
@@ -17,10 +17,14 @@ QString VersionLine();
 
 // The modeless Info window: title, version line, a picture and the
 // disclaimer. Closing it deletes it; the next "Info" builds it afresh.
+// Escape closes it.
 class InfoWindow : public QWidget {
     Q_OBJECT
 public:
     InfoWindow();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 };
 
 }  // namespace kelvanor

@@ -36,30 +36,68 @@ kelvanor::ProgramPaths FindProgramPaths() {
     return kelvanor::ChooseProgramPaths(facts);
 }
 
+// The command line, set up alike for the window and for --help/--version.
+struct CommandLine {
+    QCommandLineParser parser;
+    QCommandLineOption open{"open",
+                            "Import FILE at start (.kss: recording, else SatNOGS log); "
+                            "further files follow as positional arguments.",
+                            "FILE"};
+    QCommandLineOption grab{
+        "grab", "Save a picture of the window to PNG once it has settled, then quit.", "PNG"};
+
+    explicit CommandLine(const kelvanor::ProgramPaths& paths) {
+        parser.setApplicationDescription(
+            "KELVANOR Telemetry Decoder\n" +
+            QString::fromLocal8Bit(paths.HelpText().c_str()).trimmed());
+        parser.addHelpOption();
+        parser.addVersionOption();
+        parser.addOption(open);
+        parser.addOption(grab);
+        parser.addPositionalArgument("FILE", "More files to import at start, as with --open.",
+                                     "[FILE...]");
+    }
+};
+
+// --help and --version print and end without opening a display.
+bool AsksOnlyForText(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray a(argv[i]);
+        if (a == "--") break;
+        if (a == "-h" || a == "--help" || a == "--help-all" || a == "-?" || a == "-v" ||
+            a == "--version") {
+            return true;
+        }
+    }
+    return false;
+}
+
+void NameTheProgram() {
+    QCoreApplication::setApplicationName("kelvanor");
+    QCoreApplication::setApplicationVersion(KELVANOR_VERSION);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (AsksOnlyForText(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        NameTheProgram();
+        CommandLine line(FindProgramPaths());
+        line.parser.process(app);  // prints and exits
+        return 0;
+    }
     QApplication app(argc, argv);
-    QApplication::setApplicationName("kelvanor");
-    QApplication::setApplicationVersion(KELVANOR_VERSION);
+    NameTheProgram();
     QFont font = QApplication::font();
     font.setPointSizeF(7.5);
     QApplication::setFont(font);
 
-    QCommandLineParser parser;
     const kelvanor::ProgramPaths paths = FindProgramPaths();
-    parser.setApplicationDescription("KELVANOR Telemetry Decoder\n" +
-                                     QString::fromLocal8Bit(paths.HelpText().c_str()).trimmed());
-    parser.addHelpOption();
-    parser.addVersionOption();
-    QCommandLineOption open("open", "Import FILE at start (.kss: recording, else SatNOGS log); "
-                                    "further files follow as positional arguments.",
-                            "FILE");
-    QCommandLineOption grab("grab", "Save a picture of the window to PNG once it has settled, then quit.",
-                            "PNG");
-    parser.addOption(open);
-    parser.addOption(grab);
-    parser.addPositionalArgument("FILE", "More files to import at start, as with --open.", "[FILE...]");
+    CommandLine line(paths);
+    QCommandLineParser& parser = line.parser;
+    const QCommandLineOption& open = line.open;
+    const QCommandLineOption& grab = line.grab;
     parser.process(app);
 
     auto session = std::make_unique<kelvanor::Session>();
@@ -78,6 +116,7 @@ int main(int argc, char** argv) {
     QTimer::singleShot(0, window, [window, toOpen, grabPath] {
         if (!toOpen.isEmpty()) window->OpenFiles(toOpen);
         if (grabPath.isEmpty()) return;
+        window->ShowWhole();  // the whole window, whatever the screen
         QTimer::singleShot(300, window, [window, grabPath] {
             const bool ok = window->grab().save(grabPath, "PNG");
             std::fprintf(ok ? stdout : stderr, "%s %s\n", qPrintable(grabPath),

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -14,12 +15,17 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QStandardPaths>
+#include <QStyle>
 #include <QTabWidget>
+#include <QTextCursor>
 #include <QTimer>
 #include <QToolTip>
 
+#include "acquire/file_io.h"
 #include "acquire/live_arrival.h"
 #include "app/shell/screenshot_name.h"
 #include "session/handlers.h"
@@ -27,6 +33,7 @@
 #include "chart/chart_readout.h"
 #include "chart_view/chart_view.h"
 #include "export/csv_export.h"
+#include "export/export_name.h"
 #include "export/tlm_export.h"
 #include "session/session.h"
 #include "window/channel_pages.h"
@@ -104,13 +111,42 @@ MainWindow::MainWindow(Session& session, FileChooser& files, MessageSink& messag
     setObjectName("Form1");
     setWindowTitle(WindowTitle());
     m_session.frameBytes.SetReporter(m_reporter.get());
-    auto* client = new QWidget;
-    client->setObjectName("client");
-    client->setFixedSize(Px(10665), Px(12015));
-    setCentralWidget(client);
+    // The client area keeps its fixed size; a scroll area around it lets a
+    // screen smaller than the window show all of it.
+    m_client = new QWidget;
+    m_client->setObjectName("client");
+    m_client->setFixedSize(Px(10665), Px(12015));
+    auto* area = new QScrollArea;
+    area->setObjectName("ClientScroll");
+    area->setFrameShape(QFrame::NoFrame);
+    area->setWidget(m_client);
+    setCentralWidget(area);
     BuildMenus();
-    BuildControls(client);
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    BuildControls(m_client);
+    FitToScreen();
+}
+
+QSize MainWindow::WholeSize() const {
+    return {m_client->width(), m_client->height() + menuBar()->sizeHint().height()};
+}
+
+void MainWindow::ShowWhole() { resize(WholeSize()); }
+
+void MainWindow::FitToScreen() {
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const QSize whole = WholeSize();
+    // Never larger than the client area, with room for both scroll bars once
+    // the screen is too small for it.
+    setMaximumSize(whole + QSize(bar, bar));
+    QSize size = whole;
+    if (QScreen* screen = this->screen()) {
+        // The window manager's frame, as far as it is known before showing.
+        const QSize room = screen->availableGeometry().size() - QSize(16, 40);
+        if (size.width() > room.width() || size.height() > room.height()) {
+            size = (size + QSize(bar, bar)).boundedTo(room);
+        }
+    }
+    resize(size);
 }
 
 MainWindow::~MainWindow() {
@@ -119,19 +155,24 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::BuildMenus() {
-    QMenu* file = menuBar()->addMenu("File");
+    // The "&" marks each caption's keyboard letter (Alt+F, then O, ...).
+    QMenu* file = menuBar()->addMenu("&File");
     file->setObjectName("MnuFile");
-    file->addAction("Open KISS File", this, &MainWindow::MnuOpenKISSFile_Click)->setObjectName("MnuOpenKISSFile");
-    file->addAction("Open SatNOGS CSV", this, &MainWindow::MnuOpenServerLog_Click)->setObjectName("MnuOpenServerLog");
-    file->addAction("Exit", qApp, &QCoreApplication::quit)->setObjectName("MenuFileExit");
-    QMenu* tlm = menuBar()->addMenu("TLM File");
+    file->addAction("&Open KISS File", this, &MainWindow::MnuOpenKISSFile_Click)
+        ->setObjectName("MnuOpenKISSFile");
+    file->addAction("Open &SatNOGS CSV", this, &MainWindow::MnuOpenServerLog_Click)
+        ->setObjectName("MnuOpenServerLog");
+    file->addAction("E&xit", qApp, &QCoreApplication::quit)->setObjectName("MenuFileExit");
+    QMenu* tlm = menuBar()->addMenu("&TLM File");
     tlm->setObjectName("MnuSettings");
-    tlm->addAction("Write CSV File", this, &MainWindow::WriteCSVFile_Click)->setObjectName("WriteCSVFile");
-    tlm->addAction("Write TLM File", this, &MainWindow::WriteTLMFile_Click)->setObjectName("WriteTLMFile");
+    tlm->addAction("Write &CSV File", this, &MainWindow::WriteCSVFile_Click)
+        ->setObjectName("WriteCSVFile");
+    tlm->addAction("Write T&LM File", this, &MainWindow::WriteTLMFile_Click)
+        ->setObjectName("WriteTLMFile");
     tlm->addSeparator();
-    tlm->addAction("Export Visible Range...", this, &MainWindow::ExportVisibleRange_Click)
+    tlm->addAction("Export &Visible Range...", this, &MainWindow::ExportVisibleRange_Click)
         ->setObjectName("ExportVisibleRange");
-    QAction* info = menuBar()->addAction("Info", this, &MainWindow::MnuInfo_Click);
+    QAction* info = menuBar()->addAction("&Info", this, &MainWindow::MnuInfo_Click);
     info->setObjectName("MnuInfo");
 }
 
@@ -163,6 +204,9 @@ void MainWindow::BuildControls(QWidget* client) {
         m_session.display.value[static_cast<std::size_t>(c)] = text.toLatin1().toStdString();
     });
     for (int c = 0; c < kChannelCount; ++c) m_pages->valueBox(c)->installEventFilter(this);
+    // The debug page opens on its newest line.
+    connect(client->findChild<QTabWidget*>("SSTab1"), &QTabWidget::currentChanged, this,
+            [this] { QTimer::singleShot(0, this, &MainWindow::ShowLogEnd); });
 
     m_label3 = new QLabel(client);
     m_label3->setObjectName("Label3");
@@ -196,6 +240,7 @@ void MainWindow::BuildControls(QWidget* client) {
     m_check1->setChecked(true);
     m_check1->setStyleSheet("QCheckBox { spacing: 1px; }");
     m_check1->raise();
+    m_chart->SetKeepClear(m_check1->geometry().translated(-m_chart->pos()));
     connect(m_check1, &QCheckBox::clicked, this, &MainWindow::Check1_Click);
 
     m_command1 = new QPushButton("S", client);
@@ -216,6 +261,9 @@ void MainWindow::BuildControls(QWidget* client) {
     m_scroll->setRange(ScrollState::kMinimum, m_session.scroll.Maximum());
     m_scroll->setSingleStep(1);
     m_scroll->setPageStep(10);
+    // Tab reaches it; Left/Right, Page Up/Down, Home/End move it.
+    m_scroll->setFocusPolicy(Qt::StrongFocus);
+    m_scroll->installEventFilter(this);
     connect(m_scroll, &QScrollBar::valueChanged, this, [this](int value) {
         m_session.scroll.SetValue(value);
         HScroll1_Change();
@@ -255,6 +303,11 @@ void MainWindow::HandleArrival(const QByteArray& chunk) {
     const ArrivalOutcome outcome =
         kelvanor::HandleArrival(m_session, std::string_view(chunk.constData(), chunk.size()),
                                 *m_clock, m_recordingDir);
+    if (m_config.followNewest && m_session.RecordCount() >= ScrollState::kMinimum) {
+        // The operator follows the pass: the newest record, the bar moved to it.
+        m_session.scroll.SetValue(m_session.RecordCount());
+        kelvanor::HScroll1_Change(m_session);
+    }
     SyncFromSession();
     if (const char* message = FileErrorMessage(outcome.errorKind)) {
         m_messages.Information("KELVANOR", message);
@@ -305,6 +358,7 @@ void MainWindow::RunImport(ImportKind kind, QStringList& selection, const QStrin
         }
         selection = chosen;
     }
+    m_lastImport.clear();
     ImportSelection(kind, selection);  // a cancel imports the previous selection again
 }
 
@@ -312,6 +366,7 @@ void MainWindow::ImportSelection(ImportKind kind, const QStringList& selection) 
     m_importing = true;
     std::string problems;  // the files that could not be read, and why
     for (const QString& path : selection) {
+        m_lastImport.push_back(Local(path));
         for (const ImportProblem& p : ImportFiles(m_session, {Local(path)}, kind, *m_hooks, /*normaliseOnDisk=*/true)) {
             problems += (problems.empty() ? "" : "; ") + p.path + ": " + p.reason;
         }
@@ -339,6 +394,7 @@ void MainWindow::OpenFiles(const QStringList& paths) {
     m_chart->ResetView();  // new records: the whole chart again
     m_logShown = 0;
     m_pages->log()->clear();
+    m_lastImport.clear();
     for (const QString& path : paths) {
         const ImportKind kind = KindOfPath(Local(path));
         (kind == ImportKind::KissRecording ? m_kissSelection : m_satnogsSelection) = QStringList{path};
@@ -346,17 +402,43 @@ void MainWindow::OpenFiles(const QStringList& paths) {
     }
 }
 
+std::string MainWindow::ExportNameBesideImport(std::string_view defaultName,
+                                               std::string_view extension, std::string& ruleName) {
+    ruleName =
+        ExportFileName(m_session.currentFileName, defaultName, extension, m_session.dataFolder);
+    return AvoidFiles(ruleName, m_lastImport);
+}
+
+void MainWindow::ExportWritten(const std::string& ruleName, const std::string& path) {
+    if (path == ruleName) return;
+    m_session.statusText =
+        path + " has been written (" + ruleName + " was read by the last import and is kept)";
+}
+
 void MainWindow::WriteCSVFile_Click() {
-    std::string path, error;
-    if (!kelvanor::WriteCSVFile_Click(m_session, path, error)) {
+    std::string ruleName, error;
+    std::string path = ExportNameBesideImport(kDefaultCsvName, ".csv", ruleName);
+    const bool written = path == ruleName
+                             ? kelvanor::WriteCSVFile_Click(m_session, path, error)
+                             : WriteCsvRange(m_session, path, 1, m_session.RecordCount(), error);
+    if (written) {
+        ExportWritten(ruleName, path);
+    } else {
         m_messages.Information("Error", Latin1("Cannot write " + path + ": " + error));
     }
     SyncFromSession();
 }
 
 void MainWindow::WriteTLMFile_Click() {
-    std::string path, error;
-    if (!kelvanor::WriteTLMFile_Click(m_session, path, error)) {
+    std::string ruleName, error;
+    std::string path = ExportNameBesideImport(kDefaultTlmName, ".tlm", ruleName);
+    const bool written =
+        path == ruleName
+            ? kelvanor::WriteTLMFile_Click(m_session, path, error)
+            : WriteWholeFile(path, TlmText(m_session.labels, m_session.display), error);
+    if (written) {
+        ExportWritten(ruleName, path);
+    } else {
         m_messages.Information("Error", Latin1("Cannot write " + path + ": " + error));
     }
     SyncFromSession();
@@ -414,7 +496,8 @@ void MainWindow::ExportVisibleRange_Click() {
     RecordSpan span;  // nothing charted: the header alone
     if (m_session.chart.drawn) span = VisibleRecords(m_chart->Viewport());
     std::string error;
-    const std::string path = Local(chosen);
+    if (QFileInfo(chosen).suffix().isEmpty()) chosen += ".csv";  // a name typed without one
+    const std::string path = AvoidFiles(Local(chosen), m_lastImport);
     if (!WriteCsvRange(m_session, path, span.first, span.last, error)) {
         m_messages.Information("Error", Latin1("Cannot write " + path + ": " + error));
     }
@@ -432,6 +515,22 @@ QString MainWindow::ValueBoxToolTip(int channel) const {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_scroll && event->type() == QEvent::KeyPress) {
+        // The keys on the record scroll bar: forward is right, down and end.
+        static const std::pair<int, QAbstractSlider::SliderAction> kKeys[] = {
+            {Qt::Key_Right, QAbstractSlider::SliderSingleStepAdd},
+            {Qt::Key_Left, QAbstractSlider::SliderSingleStepSub},
+            {Qt::Key_PageDown, QAbstractSlider::SliderPageStepAdd},
+            {Qt::Key_PageUp, QAbstractSlider::SliderPageStepSub},
+            {Qt::Key_End, QAbstractSlider::SliderToMaximum},
+            {Qt::Key_Home, QAbstractSlider::SliderToMinimum}};
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        for (auto [k, action] : kKeys) {
+            if (k != key) continue;
+            m_scroll->triggerAction(action);
+            return true;
+        }
+    }
     if (event->type() == QEvent::ToolTip) {
         const int c = m_pages->ChannelOfValueBox(watched);
         if (c >= 0) {
@@ -459,9 +558,11 @@ void MainWindow::Command1_Click() {
     m_check1->hide();
     m_command1->hide();
     QCoreApplication::processEvents();
-    const QImage picture = centralWidget()->grab().toImage();
-    const std::string name = ScreenshotFileName(m_config.imagePath, m_session.currentFileName);
+    const QImage picture = m_client->grab().toImage();
+    const std::string name =
+        ScreenshotFileName(m_config.imagePath, m_session.currentFileName, m_savedBitmaps);
     const bool saved = picture.save(QString::fromLocal8Bit(name.c_str()), "BMP");
+    if (saved) m_savedBitmaps.insert(name);
     m_check1->show();
     m_command1->setVisible(m_config.screenshotButton);
     if (!saved) {
@@ -508,6 +609,18 @@ void MainWindow::SyncFromSession() {
     m_chart->SetReadout(Latin1(ReadoutText(m_session, m_chart->HoverRecord())));
 }
 
+void MainWindow::ShowLogEnd() {
+    // The newest line, from its beginning: the cursor at the start of the
+    // last line, the view at the left edge.
+    QPlainTextEdit* log = m_pages->log();
+    QTextCursor cursor = log->textCursor();
+    cursor.movePosition(QTextCursor::End);
+    cursor.movePosition(QTextCursor::StartOfBlock);
+    log->setTextCursor(cursor);
+    log->verticalScrollBar()->setValue(log->verticalScrollBar()->maximum());
+    log->horizontalScrollBar()->setValue(0);
+}
+
 void MainWindow::SyncLog() {
     const std::string& log = m_session.frameLog;
     if (log.size() < m_logShown) {
@@ -539,6 +652,8 @@ void MainWindow::SyncLog() {
     added.remove('\r');
     if (added.endsWith('\n')) added.chop(1);
     m_pages->log()->appendPlainText(added);
+    // A page in view follows its reader; a hidden one opens on its newest line.
+    if (!m_pages->log()->isVisible()) ShowLogEnd();
     m_logShown = to;
     if (m_logShown < log.size() && !m_logPending) {
         m_logPending = true;

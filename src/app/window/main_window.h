@@ -5,7 +5,10 @@
 #include <QStringList>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "session/import_sequence.h"
 #include "acquire/utc_clock.h"
@@ -96,8 +99,15 @@ public:
     // Mirrors the session's texts, chart and scroll bar onto the widgets.
     void SyncFromSession();
     void SyncLog();  // the debug page's part of it, shown a step at a time
+    void ShowLogEnd();  // the debug page on its newest line, at the left edge
 
     ChannelPages* pages() const { return m_pages; }
+    // The fixed client area inside the window's scroll area.
+    QWidget* client() const { return m_client; }
+    // The size that shows the whole client area without scroll bars, and
+    // the window resized to it (pictures of the whole window).
+    QSize WholeSize() const;
+    void ShowWhole();
     InfoWindow* info() const { return m_info; }
     Session& session() { return m_session; }
 
@@ -111,6 +121,13 @@ private:
 
     void BuildMenus();
     void BuildControls(QWidget* client);
+    // Sizes the window to its client area, or to the screen when that is smaller.
+    void FitToScreen();
+    // The export name by the name rule (`ruleName`) and the one written:
+    // another when the rule names a file the last import read.
+    std::string ExportNameBesideImport(std::string_view defaultName, std::string_view extension,
+                                       std::string& ruleName);
+    void ExportWritten(const std::string& ruleName, const std::string& path);
     void RunImport(ImportKind kind, QStringList& selection, const QString& filter);
     void ImportSelection(ImportKind kind, const QStringList& selection);
 
@@ -125,6 +142,10 @@ private:
 
     QStringList m_kissSelection;     // the last selection of "Open KISS File"
     QStringList m_satnogsSelection;  // the last selection of "Open SatNOGS CSV"
+    std::vector<std::string>
+        m_lastImport;  // the files the last import read; no export replaces them
+    std::set<std::string>
+        m_savedBitmaps;  // screenshots this run saved, which a capture may replace
     bool m_importing = false;
     std::size_t m_logShown = 0;
     bool m_logPending = false;  // the rest of the log is shown on a later turn
@@ -135,6 +156,7 @@ private:
     LiveSocket* m_live = nullptr;
     std::optional<int> m_beforeChartClick;  // the record shown before the last chart click
 
+    QWidget* m_client = nullptr;
     ChannelPages* m_pages = nullptr;
     ChartView* m_chart = nullptr;
     QGroupBox* m_frame = nullptr;

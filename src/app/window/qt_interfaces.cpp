@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -9,15 +10,17 @@
 namespace kelvanor {
 
 bool DialogFileChooser::Choose(const QString& filter, QStringList& paths) {
-    QStringList chosen = QFileDialog::getOpenFileNames(m_parent, QString(), QString(), filter);
+    QStringList chosen = QFileDialog::getOpenFileNames(m_parent, QString(), m_folder, filter);
     if (chosen.isEmpty()) return false;
+    m_folder = QFileInfo(chosen.front()).absolutePath();
     paths = chosen;
     return true;
 }
 
 bool DialogFileChooser::ChooseSaveFile(const QString& filter, QString& path) {
-    const QString chosen = QFileDialog::getSaveFileName(m_parent, QString(), QString(), filter);
+    const QString chosen = QFileDialog::getSaveFileName(m_parent, QString(), m_folder, filter);
     if (chosen.isEmpty()) return false;
+    m_folder = QFileInfo(chosen).absolutePath();
     path = chosen;
     return true;
 }

@@ -9,7 +9,8 @@ class QWidget;
 
 namespace kelvanor {
 
-// The real open-file dialog: multiple selection, the given filter.
+// The real open-file dialog: multiple selection, the given filter. Every
+// dialog starts in the folder of the file chosen last (open or save).
 class DialogFileChooser final : public FileChooser {
 public:
     explicit DialogFileChooser(QWidget* parent) : m_parent(parent) {}
@@ -18,6 +19,7 @@ public:
 
 private:
     QWidget* m_parent;
+    QString m_folder;  // empty before the first choice: the working folder
 };
 
 // Non-blocking message boxes: the event loop (and the socket) keep running
