@@ -80,50 +80,30 @@ TEST_F(PresentationTest, EveryListedCodeShowsItsWordAndAnyOtherValueKeepsThePrev
     }
 }
 
-TEST_F(PresentationTest, BooleansAreTrueForAnyNonZeroValue) {
-    EXPECT_EQ(Show(4, 0.25), "True");
-    EXPECT_EQ(Show(4, 0), "False");
-    EXPECT_EQ(Show(36, -1), "True");
-    EXPECT_EQ(Show(16, 1), "True");
-}
-
-TEST_F(PresentationTest, BitTextRoundsHalfToEvenAndRejectsOutOfByte) {
-    EXPECT_EQ(Show(17, 5), "00000101");
-    EXPECT_EQ(Show(17, 255), "11111111");
-    EXPECT_EQ(Show(17, 2.5), "00000010");
-    EXPECT_EQ(Show(17, 3.5), "00000100");
-    EXPECT_EQ(Show(17, 256), "00000100");
-    EXPECT_EQ(Show(18, 128), "10000000");
-    EXPECT_EQ(Show(18, -0.6), "10000000");
-    EXPECT_EQ(Show(18, -0.4), "00000000");
-}
-
-TEST_F(PresentationTest, HexadecimalWithTwosComplementAndRangeCheck) {
-    EXPECT_EQ(Show(94, 171), "AB");
-    EXPECT_EQ(Show(94, 255), "FF");
-    EXPECT_EQ(Show(94, -1), "FFFFFFFF");
-    EXPECT_EQ(Show(94, 10.5), "A");
-    EXPECT_EQ(Show(94, 2147483647), "7FFFFFFF");
-    EXPECT_EQ(Show(94, -2147483648.0), "80000000");
-    EXPECT_EQ(Show(94, 2147483648.0), "80000000");  // outside 32 bits: kept
-    EXPECT_EQ(Show(94, 0), "0");
-}
-
-TEST_F(PresentationTest, TwoDecimalsAndNumberText) {
-    EXPECT_EQ(Show(106, 6878.1449), "6878.14");
-    EXPECT_EQ(Show(109, 7.5), "7.50");
-    EXPECT_EQ(Show(105, 33), "33.00");
-    EXPECT_EQ(Show(1, 663000000.5), "663000000.5");
-    EXPECT_EQ(Show(3, 7.823), "7.823");
-    EXPECT_EQ(Show(106, -0.00002), "0.00");
-    EXPECT_EQ(Show(3, 0.00001), "1E-05");
-}
-
-TEST_F(PresentationTest, UsesTheRegionalDecimalSeparator) {
-    settings = RegionalSettings::CommaDecimal();
-    EXPECT_EQ(Show(109, 7.5), "7,50");
-    EXPECT_EQ(Show(3, 7.823), "7,823");
-    EXPECT_EQ(Show(52, 0), "0,00");
+TEST_F(PresentationTest, EachRuleWritesItsText) {
+    const struct {
+        int channel;
+        double value;
+        const char* text;
+        char separator = '.';
+    } cases[] = {
+        // booleans: any value but 0 is True
+        {4, 0.25, "True"}, {4, 0, "False"}, {36, -1, "True"}, {16, 1, "True"},
+        // bit patterns: rounded half to even, taken modulo a byte
+        {17, 5, "00000101"}, {17, 255, "11111111"}, {17, 2.5, "00000010"}, {17, 3.5, "00000100"},
+        {17, 256, "00000100"}, {18, 128, "10000000"}, {18, -0.6, "10000000"}, {18, -0.4, "00000000"},
+        // hexadecimal, two's complement in 32 bits; outside 32 bits the text stays
+        {94, 171, "AB"}, {94, 255, "FF"}, {94, -1, "FFFFFFFF"}, {94, 10.5, "A"}, {94, 2147483647, "7FFFFFFF"},
+        {94, -2147483648.0, "80000000"}, {94, 2147483648.0, "80000000"}, {94, 0, "0"},
+        // two decimals and the general number form, in both separators
+        {106, 6878.1449, "6878.14"}, {109, 7.5, "7.50"}, {105, 33, "33.00"}, {1, 663000000.5, "663000000.5"},
+        {3, 7.823, "7.823"}, {106, -0.00002, "0.00"}, {3, 0.00001, "1E-05"},
+        {109, 7.5, "7,50", ','}, {3, 7.823, "7,823", ','}, {52, 0, "0,00", ','},
+    };
+    for (const auto& c : cases) {
+        settings.decimalSeparator = c.separator;
+        EXPECT_EQ(Show(c.channel, c.value), c.text) << "channel " << c.channel << " value " << c.value;
+    }
 }
 
 TEST_F(PresentationTest, RecordNumbersOutsideTheStoreChangeNothing) {
@@ -148,21 +128,17 @@ TEST_F(PresentationTest, CaptionsCarryTheRecordTimes) {
     EXPECT_EQ(display.rxCaption, "RX Timestamp: 2020-11-29 21:20:01.141 UTC");
 }
 
-TEST(ByteToBitsTest, MostSignificantBitFirst) {
-    EXPECT_EQ(ByteToBits(0), "00000000");
-    EXPECT_EQ(ByteToBits(0xA5), "10100101");
-    EXPECT_EQ(ByteToBits(1), "00000001");
-}
-
-TEST(RuleOfTest, EveryChannelHasTheListedRule) {
-    int counts[6] = {};
-    for (int c = 0; c < kChannelCount; ++c) ++counts[static_cast<int>(RuleOf(c))];
-    EXPECT_EQ(counts[static_cast<int>(PresentationRule::Enumeration)], 11);
-    EXPECT_EQ(counts[static_cast<int>(PresentationRule::Boolean)], 16);
-    EXPECT_EQ(counts[static_cast<int>(PresentationRule::BitText)], 2);
-    EXPECT_EQ(counts[static_cast<int>(PresentationRule::TwoDecimals)], 21);
-    EXPECT_EQ(counts[static_cast<int>(PresentationRule::Hexadecimal)], 1);
-    EXPECT_EQ(counts[static_cast<int>(PresentationRule::NumberText)], 67);
+TEST(RuleOfTest, EveryChannelHasItsRule) {
+    using R = PresentationRule;
+    std::map<int, R> rules;
+    for (int c = 0; c < kChannelCount; ++c) rules[c] = R::NumberText;
+    for (int c : {2, 11, 12, 14, 15, 28, 40, 42, 46, 98, 99}) rules[c] = R::Enumeration;
+    for (int c : {4, 6, 7, 8, 9, 10, 13, 16, 29, 30, 31, 32, 33, 34, 35, 36}) rules[c] = R::Boolean;
+    for (int c : {17, 18}) rules[c] = R::BitText;
+    for (int c = 47; c <= 54; ++c) rules[c] = R::TwoDecimals;
+    for (int c = 105; c <= 117; ++c) rules[c] = R::TwoDecimals;
+    rules[94] = R::Hexadecimal;
+    for (int c = 0; c < kChannelCount; ++c) EXPECT_EQ(RuleOf(c), rules[c]) << c;
 }
 
 }  // namespace

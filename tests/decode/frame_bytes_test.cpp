@@ -52,10 +52,7 @@ TEST(FrameBytesTest, AccessorsReadTheirByteOrderAndSignedness) {
         {"U8 high byte", Accessor::U8, {0x80}, 128},
         {"S8 high byte", Accessor::S8, {0x80}, -128},
         {"S8 7F", Accessor::S8, {0x7F}, 127},
-        {"S8 FF", Accessor::S8, {0xFF}, -1},
         {"U16LE FE FF", Accessor::U16LE, {0xFE, 0xFF}, 65534},
-        {"U16LE 01 02", Accessor::U16LE, {0x01, 0x02}, 0x0201},
-        {"U16BE FF FE", Accessor::U16BE, {0xFF, 0xFE}, 65534},
         {"U16BE 01 02", Accessor::U16BE, {0x01, 0x02}, 0x0102},
         {"S16BE FF FE", Accessor::S16BE, {0xFF, 0xFE}, -2},
         {"S16BE 80 00", Accessor::S16BE, {0x80, 0x00}, -32768},
@@ -63,24 +60,13 @@ TEST(FrameBytesTest, AccessorsReadTheirByteOrderAndSignedness) {
         {"U32LE 01 00 00 80", Accessor::U32LE, {0x01, 0x00, 0x00, 0x80}, 2147483649.0},
         {"U32LE FF FF FF FF", Accessor::U32LE, {0xFF, 0xFF, 0xFF, 0xFF}, 4294967295.0},
         {"S32BE 80 00 00 00", Accessor::S32BE, {0x80, 0, 0, 0}, -2147483648.0},
-        {"S32BE FF FF FF FF", Accessor::S32BE, {0xFF, 0xFF, 0xFF, 0xFF}, -1},
         {"S32BE 00 00 01 02", Accessor::S32BE, {0, 0, 1, 2}, 258},
-        {"F64BE one", Accessor::F64BE, {0x3F, 0xF0, 0, 0, 0, 0, 0, 0}, 1.0},
         {"F64BE minus two", Accessor::F64BE, {0xC0, 0, 0, 0, 0, 0, 0, 0}, -2.0},
     };
     for (const AccessorCase& c : cases) {
         FrameBytes f = WithBytes(40, c.bytes);
         EXPECT_EQ(Read(f, c.accessor, 40), c.expected) << c.name;
     }
-}
-
-TEST(FrameBytesTest, ReadBitCountsFromTheLeastSignificantBit) {
-    FrameBytes f = WithBytes(62, {0x80});
-    EXPECT_EQ(f.ReadBit(62, 7), 1);
-    EXPECT_EQ(f.ReadBit(62, 0), 0);
-    FrameBytes g = WithBytes(62, {0xA5});
-    const double expected[8] = {1, 0, 1, 0, 0, 1, 0, 1};
-    for (int bit = 0; bit < 8; ++bit) EXPECT_EQ(g.ReadBit(62, bit), expected[bit]) << bit;
 }
 
 TEST(FrameBytesTest, FieldsOutsideTheBufferAreIndexFailures) {
