@@ -1,5 +1,5 @@
 // kelvanor: the telemetry decoder's window.
-//   kelvanor [--open FILE] [--grab PNG] [FILE...]
+//   kelvanor [--open FILE] [--grab PNG] [--scale F] [FILE...]
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
@@ -15,6 +15,7 @@
 #include "window/main_window.h"
 #include "window/qt_interfaces.h"
 #include "window/regional_qt.h"
+#include "window/twips.h"
 
 namespace {
 
@@ -45,6 +46,10 @@ struct CommandLine {
                             "FILE"};
     QCommandLineOption grab{
         "grab", "Save a picture of the window to PNG once it has settled, then quit.", "PNG"};
+    QCommandLineOption scale{"scale",
+                             "Enlarge the window's arrangement by F (1 to 3), its fonts staying as "
+                             "they are, so long values read in a larger type.",
+                             "F", "1"};
 
     explicit CommandLine(const kelvanor::ProgramPaths& paths) {
         parser.setApplicationDescription(
@@ -54,6 +59,7 @@ struct CommandLine {
         parser.addVersionOption();
         parser.addOption(open);
         parser.addOption(grab);
+        parser.addOption(scale);
         parser.addPositionalArgument("FILE", "More files to import at start, as with --open.",
                                      "[FILE...]");
     }
@@ -99,6 +105,12 @@ int main(int argc, char** argv) {
     const QCommandLineOption& open = line.open;
     const QCommandLineOption& grab = line.grab;
     parser.process(app);
+    bool isNumber = false;
+    const double scale = parser.value(line.scale).toDouble(&isNumber);
+    if (!isNumber || !kelvanor::SetArrangementScale(scale)) {
+        std::fprintf(stderr, "kelvanor: --scale takes a number from 1 to 3\n");
+        return 2;
+    }
 
     auto session = std::make_unique<kelvanor::Session>();
     session->regional = kelvanor::RegionalFromLocale(QLocale::system());
