@@ -22,12 +22,7 @@ bool FillChannelChart(ChartModel& chart, const RecordStore& records, int channel
         const BeaconRecord& record = records.Record(r);
         chart.values[static_cast<std::size_t>(r) - 1] =
             record.Values[static_cast<std::size_t>(info.number)];
-        std::string& label = chart.labels[static_cast<std::size_t>(r) - 1];
-        if (record.RxTime.size() < 12) {
-            label.clear();
-        } else {
-            label.assign(record.RxTime, 11, 8);
-        }
+        chart.labels[static_cast<std::size_t>(r) - 1] = CategoryLabel(record.RxTime);
     }
     chart.stats = ComputeStats(chart.values);
     return true;

@@ -34,14 +34,11 @@ Parts PartsOf(double number) {
         return parts;
     }
     const char* dot = static_cast<const char*>(std::memchr(begin, '.', length));
+    // The number text always has a digit before its "." ("0.5", "-0.5").
     const char* wholeEnd = dot ? dot : end;
-    if (wholeEnd == begin || (wholeEnd == begin + 1 && *begin == '-')) {
-        parts.whole = 0;
-    } else {
-        std::int32_t value = 0;
-        auto res = std::from_chars(begin, wholeEnd, value);
-        if (res.ec == std::errc() && res.ptr == wholeEnd) parts.whole = value;
-    }
+    std::int32_t value = 0;
+    auto res = std::from_chars(begin, wholeEnd, value);
+    if (res.ec == std::errc() && res.ptr == wholeEnd) parts.whole = value;
     if (dot != nullptr) {
         // from_chars wants a digit first: read "0" + ".ddd".
         char* zero = const_cast<char*>(dot) - 1;
