@@ -76,7 +76,8 @@ TEST(RegionalFormsTest, DateAndTimePatterns) {
         {evening, "yyyy-MM-dd", "HH:mm:ss", "2020-02-09 21:05:07"},
         {evening, "d.M.yy", "H:m:s", "9.2.20 21:5:7"},
         {evening, "M/d/yyyy", "h:mm:ss AP t", "2/9/2020 9:05:07 PM"},
-        {midnight, "M/d/yyyy", "hh:mm ap", "12/31/1999 12:00 am"},
+        {midnight, "M/d/yyyy", "h:mm ap", "12/31/1999 12:00 am"},
+        {CivilDateTime{1999, 12, 31, 9, 3, 0}, "yy", "hh:m ap", "99 09:3 am"},
         {evening, "dd'.'MM''yy", "h AP-mm", "09.02'20 9 PM-05"},
         {evening, "yyyy", "h:mm", "2020 21:05"},  // no day-half mark: 24 hours
         {evening, "yyyy", "A h", "2020 A 21"},    // a lone A is literal text
