@@ -13,6 +13,7 @@ void KissStream::Reset() {
     m_dropping = false;
     m_stamp.clear();
     m_stamped = false;
+    m_stampWaits = false;
 }
 
 KissStream::Cut KissStream::Feed(const FrameRoad& road, std::string_view bytes, const UtcClock& clock) {
@@ -48,8 +49,10 @@ void KissStream::HandlePiece(const FrameRoad& road, std::string_view piece, cons
             m_stamp = std::move(stamp);
             m_stamped = true;
         }
+        m_stampWaits = true;
         return;
     }
+    m_stampWaits = false;
     ++cut.frames;
     road.hexText.clear();
     AppendHex(road.hexText, std::string_view(m_frame).substr(1));

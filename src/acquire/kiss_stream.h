@@ -30,15 +30,18 @@ public:
     // Feeds one arrival; every frame it completes goes down the road.
     Cut Feed(const FrameRoad& road, std::string_view bytes, const UtcClock& clock);
 
-    // True while no frame is open: the next byte begins a new frame, so a
-    // timestamp record may be put into a recording here without cutting a
-    // frame in two.
-    bool AtBoundary() const { return m_piece.empty() && !m_dropping; }
+    // True while no frame is open and no stamp of the stream waits for its
+    // data frame: a timestamp record may be put into a recording here
+    // without cutting a frame in two or parting a stamp from its frame.
+    bool AtBoundary() const { return m_piece.empty() && !m_dropping && !m_stampWaits; }
 
-    // The recorder wrote its own timestamp record: the frames after it take
-    // the clock again until the stream sends its next stamp, as a reader of
-    // the recording sees them.
-    void Unstamp() { m_stamped = false; }
+    // The recorder wrote its own timestamp record: the frames after it carry
+    // its time until the stream sends its next stamp, as a reader of the
+    // recording sees them.
+    void Stamp(const std::string& rxTimestamp) {
+        m_stamp = rxTimestamp;
+        m_stamped = true;
+    }
 
     // A new connection: the open frame and the stream's stamp are dropped.
     void Reset();
@@ -51,6 +54,7 @@ private:
     bool m_dropping = false; // inside an over-long piece
     std::string m_stamp;     // the stream's last timestamp, when it sent one
     bool m_stamped = false;
+    bool m_stampWaits = false;  // the stream's stamp came, its data frame not yet
     std::string m_frame;     // work space for un-escaping
 };
 

@@ -153,7 +153,7 @@ ArrivalOutcome ReceiveStreamArrival(const FrameRoad& road, KissStream& stream, s
     entry.reserve(rawChunk.size() + 30);
     if (stream.AtBoundary()) {
         WriteTimestampFrame(road.rxTimestamp, clock, entry);
-        stream.Unstamp();
+        stream.Stamp(road.rxTimestamp);
     }
     entry.append(rawChunk);
     Record(outcome, entry, rawChunk.size());

@@ -59,8 +59,10 @@ class KissStream;
 // Takes one arrival of a KISS stream: the arrival, whatever its length, is
 // appended exactly as received to the day's recording, behind its own
 // timestamp record when it begins between two frames (an arrival that goes
-// on with an open frame follows the bytes before it directly, so the frame
-// stays whole in the file, and a stamp the stream sent before it still holds);
+// on with an open frame, or after a stamp of the stream whose data frame is
+// still to come, follows the bytes before it directly, so frame and stamp
+// stay together in the file); the record's time stamps the frames after it
+// until the stream sends its own stamp, as the file reader sees them;
 // then `stream` cuts the frames it completes and
 // decodes the beacons among them.
 ArrivalOutcome ReceiveStreamArrival(const FrameRoad& road, KissStream& stream, std::string_view rawChunk,

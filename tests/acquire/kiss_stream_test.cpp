@@ -60,6 +60,7 @@ TEST(KissStream, CutsStampsAndRecordsSoTheFileReimportsTheSame) {
         {"one byte per arrival", Bytes(a + b), 2, {kClockStamp, kClockStamp}},
         {"numeric stamp until the recorder's own", {Numeric(1500) + a + b.substr(0, 9), b.substr(9), b},
          3, {"1970-01-01 00:00:01.500 UTC", "1970-01-01 00:00:01.500 UTC", kClockStamp}},
+        {"an arrival after a stamp keeps it for its frame", {Numeric(2500), a}, 1, {"1970-01-01 00:00:02.500 UTC"}},
         {"text stamp, then a newer numeric one",
          {KissFrame("\x09" + textStamp) + a, Numeric(1606644000999ULL) + b.substr(0, 5), b.substr(5)},
          2, {textStamp, "2020-11-29 10:00:00.999 UTC"}},
