@@ -5,3 +5,16 @@ add_executable(kelvanor_kiss_stream_tests ${CMAKE_CURRENT_LIST_DIR}/../acquire/k
 target_include_directories(kelvanor_kiss_stream_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/..)
 target_link_libraries(kelvanor_kiss_stream_tests PRIVATE kelvanor_core GTest::gtest_main)
 gtest_discover_tests(kelvanor_kiss_stream_tests)
+
+add_executable(kelvanor_station_link_tests ${CMAKE_CURRENT_LIST_DIR}/station_link_test.cpp)
+target_include_directories(kelvanor_station_link_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/..)
+target_compile_definitions(kelvanor_station_link_tests PRIVATE
+    KELVANOR_CLI_PATH="$<TARGET_FILE:kelvanor-cli>"
+    KELVANOR_KISS_SERVER_PATH="$<TARGET_FILE:kelvanor-kiss-server>"
+    KELVANOR_RECORDER_UNIT="${CMAKE_BINARY_DIR}/systemd/kelvanor-recorder.service")
+if(KELVANOR_SERVICE_TYPE STREQUAL "notify")
+    target_compile_definitions(kelvanor_station_link_tests PRIVATE KELVANOR_HAVE_SYSTEMD)
+endif()
+target_link_libraries(kelvanor_station_link_tests PRIVATE kelvanor_samples GTest::gtest_main)
+add_dependencies(kelvanor_station_link_tests kelvanor-cli kelvanor-kiss-server)
+gtest_discover_tests(kelvanor_station_link_tests PROPERTIES TIMEOUT 120)
