@@ -9,6 +9,7 @@
 #include "acquire/kiss_framing.h"
 #include "acquire/live_arrival.h"
 #include "acquire/recording_writer.h"
+#include "acquire/retry_pause.h"
 #include "acquire/utc_clock.h"
 #include "session/session.h"
 #include "support/plausible_beacon.h"
@@ -103,6 +104,21 @@ TEST(KissStream, CutsStampsAndRecordsSoTheFileReimportsTheSame) {
         for (std::size_t at; (at = recording.find(own)) != std::string::npos;) recording.erase(at, own.size());
         EXPECT_EQ(recording, sent);
     }
+}
+
+}  // namespace
+}  // namespace kelvanor
+
+namespace kelvanor {
+namespace {
+
+TEST(RetryPause, DoublesFromOneSecondToAMinuteAndStartsOverAfterAReset) {
+    RetryPause pauses;
+    std::vector<int> seen;
+    for (int i = 0; i < 8; ++i) seen.push_back(pauses.Next());
+    EXPECT_EQ(seen, (std::vector<int>{1, 2, 4, 8, 16, 32, 60, 60}));
+    pauses.Reset();
+    EXPECT_EQ(pauses.Next(), 1);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "acquire/live_arrival.h"
+#include "acquire/retry_pause.h"
 #include "acquire/utc_clock.h"
 #include "serial_device.h"
 #include "service_notify.h"
@@ -73,7 +74,7 @@ public:
 
     int Run(std::string& error) {
         m_notifier.Ready();
-        int pause = kFirstRetrySeconds;
+        RetryPause pauses;
         while (!Over()) {
             State("Connecting " + m_settings.Name());
             const int fd = m_settings.device.empty()
@@ -91,10 +92,10 @@ public:
                 State("Error: " + error);
             }
             if (!m_settings.reconnect) return 1;
-            if (received) pause = kFirstRetrySeconds;
+            if (received) pauses.Reset();
+            const int pause = pauses.Next();
             State("Closed; next try in " + std::to_string(pause) + " s");
             Wait(pause);
-            pause = std::min(pause * 2, kLongestRetrySeconds);
         }
         if (m_stateLines) State("Closed");
         m_notifier.Stopping();

@@ -37,8 +37,4 @@ bool SplitHostPort(const std::string& text, std::string& host, std::string& port
 // value that is not finite, is a usage error.
 inline constexpr double kLongestRunSeconds = 1e9;
 
-// The pauses between tries of a lost link: 1 s, doubling, at most 60 s.
-inline constexpr int kFirstRetrySeconds = 1;
-inline constexpr int kLongestRetrySeconds = 60;
-
 }  // namespace kelvanor
