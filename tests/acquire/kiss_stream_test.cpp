@@ -18,14 +18,17 @@
 namespace kelvanor {
 namespace {
 
-class FixedClock final : public UtcClock {
+// From 2021-02-04 12:54:56.123 UTC on, a millisecond later at each reading.
+class SteppingClock final : public UtcClock {
 public:
-    // 2021-02-04 12:54:56.123 UTC
     std::chrono::system_clock::time_point Now() const override {
-        return std::chrono::system_clock::time_point(std::chrono::milliseconds(1612443296123LL));
+        return std::chrono::system_clock::time_point(std::chrono::milliseconds(1612443296123LL + m_readings++));
     }
+
+private:
+    mutable long long m_readings = 0;
 };
-const std::string kClockStamp = "2021-02-04 12:54:56.123 UTC";
+const std::string kClockStamp = "2021-02-04 12:54:5";  // any reading of the clock
 
 // Packet counter 0x00DBC0C0 puts FEND FEND FESC on the wire as escapes.
 std::string Wire(unsigned packet) {
@@ -71,9 +74,10 @@ TEST(KissStream, CutsStampsAndRecordsSoTheFileReimportsTheSame) {
         {"command byte other than 0x00 is no beacon", {KissFrame(foreign)}, 1, {}, false},
         {"over-long piece dropped up to the next FEND",
          {"\xC0" + std::string(KissStream::kLongestPiece + 1, 'x'), a}, 1, {kClockStamp}},
+        {"the longest piece kept", {"\xC0" + std::string(KissStream::kLongestPiece, 'x'), a}, 2, {kClockStamp}},
     };
-    const FixedClock clock;
     for (const Row& row : rows) {
+        const SteppingClock clock;
         SCOPED_TRACE(row.name);
         testing::TempDir dir;
         Session live;
@@ -89,7 +93,7 @@ TEST(KissStream, CutsStampsAndRecordsSoTheFileReimportsTheSame) {
         EXPECT_EQ(frames, row.frames);
         ASSERT_EQ(live.RecordCount(), static_cast<int>(row.stamps.size()));
         for (std::size_t i = 0; i < row.stamps.size(); ++i) {
-            EXPECT_EQ(live.records.Record(static_cast<int>(i) + 1).RxTime, row.stamps[i]) << i;
+            EXPECT_EQ(live.records.Record(static_cast<int>(i) + 1).RxTime.substr(0, row.stamps[i].size()), row.stamps[i]);
         }
 
         // Every arrival as received, with the recorder's own records between.
@@ -99,9 +103,10 @@ TEST(KissStream, CutsStampsAndRecordsSoTheFileReimportsTheSame) {
         ReadKissBytes(again.Road(), recording);
         ASSERT_EQ(again.RecordCount(), row.reimports ? live.RecordCount() : 1);
         if (row.reimports)
-            for (int r = 1; r <= live.RecordCount(); ++r) EXPECT_EQ(again.records.Record(r).RxTime, live.records.Record(r).RxTime);
-        const std::string own = TimestampRecord(kClockStamp);
-        for (std::size_t at; (at = recording.find(own)) != std::string::npos;) recording.erase(at, own.size());
+            EXPECT_EQ(again.frameLog, live.frameLog);  // every line: RX timestamp and hex text
+        for (std::size_t at = 0; (at = recording.find("\xC0\x09" "2021-02-04", at)) != std::string::npos;) {
+            recording.erase(at, 30);
+        }
         EXPECT_EQ(recording, sent);
     }
 }
