@@ -23,8 +23,8 @@ public:
     static constexpr std::size_t kLongestPiece = 1u << 16;
 
     struct Cut {
-        int frames = 0;              // data frames completed
-        std::vector<int> records;    // record numbers the beacons among them were stored as
+        int frames = 0;            // data frames completed
+        std::vector<int> records;  // record numbers the beacons among them were stored as
     };
 
     // Feeds one arrival; every frame it completes goes down the road.
@@ -47,15 +47,16 @@ public:
     void Reset();
 
 private:
-    void HandlePiece(const FrameRoad& road, std::string_view piece, const UtcClock& clock, Cut& cut);
+    void HandlePiece(const FrameRoad& road, std::string_view piece, const UtcClock& clock,
+                     Cut& cut);
 
-    std::string m_piece;     // bytes after the last FEND, still escaped
-    bool m_seenFend = false; // bytes before the first FEND belong to no frame
-    bool m_dropping = false; // inside an over-long piece
-    std::string m_stamp;     // the stream's last timestamp, when it sent one
+    std::string m_piece;      // bytes after the last FEND, still escaped
+    bool m_seenFend = false;  // bytes before the first FEND belong to no frame
+    bool m_dropping = false;  // inside an over-long piece
+    std::string m_stamp;      // the stream's last timestamp, when it sent one
     bool m_stamped = false;
     bool m_stampWaits = false;  // the stream's stamp came, its data frame not yet
-    std::string m_frame;     // work space for un-escaping
+    std::string m_frame;        // work space for un-escaping
 };
 
 }  // namespace kelvanor

@@ -22,7 +22,8 @@ namespace {
 class SteppingClock final : public UtcClock {
 public:
     std::chrono::system_clock::time_point Now() const override {
-        return std::chrono::system_clock::time_point(std::chrono::milliseconds(1612443296123LL + m_readings++));
+        return std::chrono::system_clock::time_point(
+            std::chrono::milliseconds(1612443296123LL + m_readings++));
     }
 
 private:
@@ -62,19 +63,36 @@ TEST(KissStream, CutsStampsAndRecordsSoTheFileReimportsTheSame) {
         {"split over two arrivals", {a.substr(0, 90), a.substr(90)}, 1, {kClockStamp}},
         {"two frames in one arrival", {a + b}, 2, {kClockStamp, kClockStamp}},
         {"one byte per arrival", Bytes(a + b), 2, {kClockStamp, kClockStamp}},
-        {"numeric stamp until the recorder's own", {Numeric(1500) + a + b.substr(0, 9), b.substr(9), b},
-         3, {"1970-01-01 00:00:01.500 UTC", "1970-01-01 00:00:01.500 UTC", kClockStamp}},
-        {"an arrival after a stamp keeps it for its frame", {Numeric(2500), a}, 1, {"1970-01-01 00:00:02.500 UTC"}},
+        {"numeric stamp until the recorder's own",
+         {Numeric(1500) + a + b.substr(0, 9), b.substr(9), b},
+         3,
+         {"1970-01-01 00:00:01.500 UTC", "1970-01-01 00:00:01.500 UTC", kClockStamp}},
+        {"an arrival after a stamp keeps it for its frame",
+         {Numeric(2500), a},
+         1,
+         {"1970-01-01 00:00:02.500 UTC"}},
         {"text stamp, then a newer numeric one",
-         {KissFrame("\x09" + textStamp) + a, Numeric(1606644000999ULL) + b.substr(0, 5), b.substr(5)},
-         2, {textStamp, "2020-11-29 10:00:00.999 UTC"}},
-        {"a stamp that names no time is passed over", {KissFrame("\x09no time") + a}, 1, {kClockStamp}},
-        {"garbage before the first FEND and between frames", {"\x01\x02junk" + a, "\xC0\xC0zz", b}, 3,
+         {KissFrame("\x09" + textStamp) + a, Numeric(1606644000999ULL) + b.substr(0, 5),
+          b.substr(5)},
+         2,
+         {textStamp, "2020-11-29 10:00:00.999 UTC"}},
+        {"a stamp that names no time is passed over",
+         {KissFrame("\x09no time") + a},
+         1,
+         {kClockStamp}},
+        {"garbage before the first FEND and between frames",
+         {"\x01\x02junk" + a, "\xC0\xC0zz", b},
+         3,
          {kClockStamp, kClockStamp}},
         {"command byte other than 0x00 is no beacon", {KissFrame(foreign)}, 1, {}, false},
         {"over-long piece dropped up to the next FEND",
-         {"\xC0" + std::string(KissStream::kLongestPiece + 1, 'x'), a}, 1, {kClockStamp}},
-        {"the longest piece kept", {"\xC0" + std::string(KissStream::kLongestPiece, 'x'), a}, 2, {kClockStamp}},
+         {"\xC0" + std::string(KissStream::kLongestPiece + 1, 'x'), a},
+         1,
+         {kClockStamp}},
+        {"the longest piece kept",
+         {"\xC0" + std::string(KissStream::kLongestPiece, 'x'), a},
+         2,
+         {kClockStamp}},
     };
     for (const Row& row : rows) {
         const SteppingClock clock;
@@ -85,7 +103,8 @@ TEST(KissStream, CutsStampsAndRecordsSoTheFileReimportsTheSame) {
         int frames = 0;
         std::string sent;
         for (const std::string& arrival : row.arrivals) {
-            const ArrivalOutcome out = ReceiveStreamArrival(live.Road(), live.stream, arrival, clock, dir.File(""));
+            const ArrivalOutcome out =
+                ReceiveStreamArrival(live.Road(), live.stream, arrival, clock, dir.File(""));
             EXPECT_TRUE(out.recorded);
             frames += out.framesCut;
             sent += arrival;
@@ -93,7 +112,9 @@ TEST(KissStream, CutsStampsAndRecordsSoTheFileReimportsTheSame) {
         EXPECT_EQ(frames, row.frames);
         ASSERT_EQ(live.RecordCount(), static_cast<int>(row.stamps.size()));
         for (std::size_t i = 0; i < row.stamps.size(); ++i) {
-            EXPECT_EQ(live.records.Record(static_cast<int>(i) + 1).RxTime.substr(0, row.stamps[i].size()), row.stamps[i]);
+            EXPECT_EQ(
+                live.records.Record(static_cast<int>(i) + 1).RxTime.substr(0, row.stamps[i].size()),
+                row.stamps[i]);
         }
 
         // Every arrival as received, with the recorder's own records between.
@@ -104,7 +125,9 @@ TEST(KissStream, CutsStampsAndRecordsSoTheFileReimportsTheSame) {
         ASSERT_EQ(again.RecordCount(), row.reimports ? live.RecordCount() : 1);
         if (row.reimports)
             EXPECT_EQ(again.frameLog, live.frameLog);  // every line: RX timestamp and hex text
-        for (std::size_t at = 0; (at = recording.find("\xC0\x09" "2021-02-04", at)) != std::string::npos;) {
+        for (std::size_t at = 0; (at = recording.find("\xC0\x09"
+                                                      "2021-02-04",
+                                                      at)) != std::string::npos;) {
             recording.erase(at, 30);
         }
         EXPECT_EQ(recording, sent);

@@ -1,5 +1,8 @@
 // The window's station link: a serial TNC on a socat pseudo-terminal pair,
 // and the TCP client in stream mode coming back after the server dropped it.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QCheckBox>
 #include <QLabel>
 #include <QProcess>
@@ -8,9 +11,6 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 #include "acquire/kiss_framing.h"
 #include "acquire/utc_clock.h"
@@ -36,8 +36,10 @@ struct NoKeys : KeyStateSource {
 
 // Packet counter 0x00DBC0C0 puts FEND and FESC into the frame.
 const std::string kWire = KissFrame(testing::PlausibleBeacon(0x00DBC0C0).Frame());
-const QByteArray kStamp = QByteArray::fromStdString(KissFrame(std::string("\x09\x00\x00\x01\x76\x15\xE0\x79\x0B", 9)));
-constexpr const char* kStampText = "2020-11-29 21:20:01.291 UTC";  // what kStamp holds, in the C form
+const QByteArray kStamp =
+    QByteArray::fromStdString(KissFrame(std::string("\x09\x00\x00\x01\x76\x15\xE0\x79\x0B", 9)));
+constexpr const char* kStampText =
+    "2020-11-29 21:20:01.291 UTC";  // what kStamp holds, in the C form
 
 }  // namespace
 
@@ -59,13 +61,16 @@ class StationWindowTest : public QObject {
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(conf);
         f.close();
-        window = std::make_unique<MainWindow>(*session, chooser, messages, keys, dir->path().toStdString() + "/");
+        window = std::make_unique<MainWindow>(*session, chooser, messages, keys,
+                                              dir->path().toStdString() + "/");
         window->Form_Load();
         session->regional = RegionalSettings::C();
         window->show();
     }
     template <typename T>
-    T* Find(const char* name) { return window->findChild<T*>(name); }
+    T* Find(const char* name) {
+        return window->findChild<T*>(name);
+    }
 
 private slots:
     void init() { dir = std::make_unique<QTemporaryDir>(); }
@@ -83,7 +88,9 @@ private slots:
         QProcess socat;
         socat.start("socat", {"pty,raw,echo=0,link=" + a, "pty,raw,echo=0,link=" + b});
         QVERIFY(QTest::qWaitFor([&] { return QFile::exists(a) && QFile::exists(b); }, 5000));
-        Start(("SERIAL_PORT=" + b + "\r\nSERIAL_BAUD=115200\r\nKISS_STREAM=YES\r\nRECONNECT=YES\r\n").toUtf8());
+        Start(
+            ("SERIAL_PORT=" + b + "\r\nSERIAL_BAUD=115200\r\nKISS_STREAM=YES\r\nRECONNECT=YES\r\n")
+                .toUtf8());
         QCOMPARE(Find<QLabel>("LabelSerial")->text(), "[" + b + ":115200]");
         QTest::mouseClick(Find<QCheckBox>("CheckSerial"), Qt::LeftButton);
         QTRY_COMPARE(Find<QLabel>("LabelSerial")->text(), QString("Open"));
@@ -121,7 +128,8 @@ private slots:
         QTRY_COMPARE(Find<QLabel>("Label2")->text(), QString("Peer is closing the connection"));
         QVERIFY(session->statusText.find("next try in 1 s") != std::string::npos);
 
-        QTRY_VERIFY_WITH_TIMEOUT(server.hasPendingConnections() || server.waitForNewConnection(100), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(server.hasPendingConnections() || server.waitForNewConnection(100),
+                                 5000);
         QTRY_COMPARE(Find<QLabel>("Label2")->text(), QString("Connected"));
         peer = server.nextPendingConnection();
         peer->write(QByteArray::fromStdString(kWire));  // the cut frame is gone; this one counts

@@ -67,9 +67,12 @@ int Connect(const std::string& host, const std::string& port, bool keepAlive, st
 class Link {
 public:
     Link(Session& session, const LinkSettings& settings, std::FILE* out)
-        : m_session(session), m_settings(settings), m_out(out),
-          m_end(Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(
-                                   settings.seconds > 0 ? settings.seconds : kLongestRunSeconds))),
+        : m_session(session),
+          m_settings(settings),
+          m_out(out),
+          m_end(Clock::now() +
+                std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(
+                    settings.seconds > 0 ? settings.seconds : kLongestRunSeconds))),
           m_stateLines(settings.reconnect || !settings.device.empty()) {}
 
     int Run(std::string& error) {
@@ -77,9 +80,10 @@ public:
         RetryPause pauses;
         while (!Over()) {
             State("Connecting " + m_settings.Name());
-            const int fd = m_settings.device.empty()
-                               ? Connect(m_settings.host, m_settings.port, m_settings.reconnect, error)
-                               : OpenSerialDevice(m_settings.device, m_settings.baud, error);
+            const int fd =
+                m_settings.device.empty()
+                    ? Connect(m_settings.host, m_settings.port, m_settings.reconnect, error)
+                    : OpenSerialDevice(m_settings.device, m_settings.baud, error);
             bool received = false;
             if (fd >= 0) {
                 State("Connected");
@@ -87,7 +91,8 @@ public:
                 const int status = Receive(fd, received, error);
                 close(fd);
                 if (status == 0) break;  // time or signal
-                State((m_settings.device.empty() ? "Peer is closing the connection: " : "Error: ") + error);
+                State((m_settings.device.empty() ? "Peer is closing the connection: " : "Error: ") +
+                      error);
             } else {
                 State("Error: " + error);
             }
@@ -107,7 +112,8 @@ private:
 
     // Milliseconds to the next wake-up: the end, at most a second away.
     int NextWake() const {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(m_end - Clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(m_end - Clock::now());
         return static_cast<int>(std::clamp<long long>(left.count(), 0, 1000));
     }
 
@@ -115,8 +121,10 @@ private:
         const auto until = Clock::now() + std::chrono::seconds(seconds);
         while (!Over() && Clock::now() < until) {
             m_notifier.Alive();
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now());
-            poll(nullptr, 0, std::min<int>(NextWake(), static_cast<int>(std::max<long long>(left.count(), 0))));
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now());
+            poll(nullptr, 0,
+                 std::min<int>(NextWake(), static_cast<int>(std::max<long long>(left.count(), 0))));
         }
     }
 
@@ -151,7 +159,8 @@ private:
                 return 1;
             }
             if (n == 0) {
-                error = m_settings.device.empty() ? "the server closed the connection" : "the device was closed";
+                error = m_settings.device.empty() ? "the server closed the connection"
+                                                  : "the device was closed";
                 return 1;
             }
             received = true;
@@ -161,7 +170,8 @@ private:
     }
 
     void Arrival(std::string_view chunk) {
-        const ArrivalOutcome outcome = HandleArrival(m_session, chunk, m_clock, m_settings.recordDir);
+        const ArrivalOutcome outcome =
+            HandleArrival(m_session, chunk, m_clock, m_settings.recordDir);
         // Nothing here reads the log; a recorder running for months keeps
         // only the newest lines.
         TrimFrameLog(m_session.frameLog, kKeptLogBytes);
@@ -198,7 +208,8 @@ bool SplitHostPort(const std::string& text, std::string& host, std::string& port
     if (colon == std::string::npos) return false;
     host = text.substr(0, colon);
     port = text.substr(colon + 1);
-    if (host.size() > 2 && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
+    if (host.size() > 2 && host.front() == '[' && host.back() == ']')
+        host = host.substr(1, host.size() - 2);
     if (host.empty() || port.empty() || port.size() > 5) return false;
     for (char c : port) {
         if (c < '0' || c > '9') return false;

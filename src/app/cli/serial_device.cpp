@@ -17,9 +17,9 @@ struct Speed {
 };
 
 constexpr Speed kSpeeds[] = {
-    {1200, B1200},       {2400, B2400},       {4800, B4800},       {9600, B9600},
-    {19200, B19200},     {38400, B38400},     {57600, B57600},     {115200, B115200},
-    {230400, B230400},   {460800, B460800},   {921600, B921600},
+    {1200, B1200},     {2400, B2400},     {4800, B4800},     {9600, B9600},
+    {19200, B19200},   {38400, B38400},   {57600, B57600},   {115200, B115200},
+    {230400, B230400}, {460800, B460800}, {921600, B921600},
 };
 
 bool SpeedCode(int baud, speed_t& code) {
@@ -72,8 +72,10 @@ int OpenSerialDevice(const std::string& device, int baud, std::string& error) {
     t.c_cflag &= ~(CSTOPB | CRTSCTS);
     t.c_cc[VMIN] = 1;
     t.c_cc[VTIME] = 0;
-    if (::cfsetispeed(&t, code) != 0 || ::cfsetospeed(&t, code) != 0 || ::tcsetattr(fd, TCSANOW, &t) != 0) {
-        error = "cannot set " + device + " to " + std::to_string(baud) + " baud: " + std::strerror(errno);
+    if (::cfsetispeed(&t, code) != 0 || ::cfsetospeed(&t, code) != 0 ||
+        ::tcsetattr(fd, TCSANOW, &t) != 0) {
+        error = "cannot set " + device + " to " + std::to_string(baud) +
+                " baud: " + std::strerror(errno);
         ::close(fd);
         return -1;
     }

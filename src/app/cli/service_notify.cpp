@@ -34,7 +34,10 @@ void ServiceNotifier::Alive() {
     sd_notify(0, "WATCHDOG=1");
 }
 #else
-ServiceNotifier::ServiceNotifier() { (void)m_lastUs; (void)NowUs; }
+ServiceNotifier::ServiceNotifier() {
+    (void)m_lastUs;
+    (void)NowUs;
+}
 void ServiceNotifier::Ready() {}
 void ServiceNotifier::Status(const std::string&) {}
 void ServiceNotifier::Stopping() {}

@@ -4,13 +4,20 @@ namespace kelvanor {
 
 int StateNumber(QAbstractSocket::SocketState state) {
     switch (state) {
-        case QAbstractSocket::UnconnectedState: return 0;
-        case QAbstractSocket::BoundState: return 1;
-        case QAbstractSocket::ListeningState: return 2;
-        case QAbstractSocket::HostLookupState: return 4;
-        case QAbstractSocket::ConnectingState: return 6;
-        case QAbstractSocket::ConnectedState: return 7;
-        case QAbstractSocket::ClosingState: return 8;
+        case QAbstractSocket::UnconnectedState:
+            return 0;
+        case QAbstractSocket::BoundState:
+            return 1;
+        case QAbstractSocket::ListeningState:
+            return 2;
+        case QAbstractSocket::HostLookupState:
+            return 4;
+        case QAbstractSocket::ConnectingState:
+            return 6;
+        case QAbstractSocket::ConnectedState:
+            return 7;
+        case QAbstractSocket::ClosingState:
+            return 8;
     }
     return 9;
 }
@@ -19,7 +26,8 @@ LiveSocket::LiveSocket(QObject* parent) : QObject(parent) {
     m_retry.setSingleShot(true);
     connect(&m_retry, &QTimer::timeout, this, [this] {
         m_sticky = -1;
-        if (m_open) m_socket.connectToHost(m_host, static_cast<quint16>(m_port), QIODevice::ReadOnly);
+        if (m_open)
+            m_socket.connectToHost(m_host, static_cast<quint16>(m_port), QIODevice::ReadOnly);
     });
     connect(&m_socket, &QTcpSocket::readyRead, this, [this] {
         const QByteArray chunk = m_socket.readAll();
