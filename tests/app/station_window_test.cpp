@@ -56,7 +56,6 @@ class StationWindowTest : public QObject {
     void Start(const QByteArray& conf) {
         window.reset();
         session = std::make_unique<Session>();
-        session->regional = RegionalSettings::C();
         QFile f(dir->filePath("conf.ini"));
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(conf);
@@ -75,12 +74,6 @@ class StationWindowTest : public QObject {
 private slots:
     void init() { dir = std::make_unique<QTemporaryDir>(); }
     void cleanup() { window.reset(); }
-
-    void withoutSerialPortTheWindowIsAsBefore() {
-        Start("TCP_SERVER=127.0.0.1\r\nTCP_PORT=8001\r\n");
-        QVERIFY(!Find<QCheckBox>("CheckSerial")->isVisible());
-        QVERIFY(!session->kissStream);
-    }
 
     void serialTncOnSocatJoinsSplitFramesAndReportsTheLostDevice() {
         if (QStandardPaths::findExecutable("socat").isEmpty()) QSKIP("socat is not installed");
@@ -117,6 +110,7 @@ private slots:
         Start(QString("TCP_SERVER=127.0.0.1\r\nTCP_PORT=%1\r\nKISS_STREAM=YES\r\nRECONNECT=YES\r\n")
                   .arg(server.serverPort())
                   .toUtf8());
+        QVERIFY(!Find<QCheckBox>("CheckSerial")->isVisible());  // no SERIAL_PORT: no box
         QTest::mouseClick(Find<QCheckBox>("Check5"), Qt::LeftButton);
         QVERIFY(server.waitForNewConnection(5000));
         QTcpSocket* peer = server.nextPendingConnection();
