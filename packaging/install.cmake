@@ -8,6 +8,9 @@
 #   share/doc/kelvanor/         README.md, formats.md, performance.md, window.png,
 #                               copyright, changelog.gz
 #   share/man/man1/             a page for each program, gzip-compressed
+#   lib/systemd/system/         kelvanor-recorder.service (the unattended recorder);
+#                               its settings start from share/kelvanor/recorder.conf,
+#                               which the package puts into /etc/kelvanor/
 # An installed program recognises itself by share/kelvanor/conf.ini beside its
 # bin/ and keeps its settings and files in the user's folders.
 include(GNUInstallDirs)
@@ -25,7 +28,21 @@ if(KELVANOR_BUILD_GUI)
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps)
 endif()
 
-install(FILES ${PROJECT_SOURCE_DIR}/conf.ini DESTINATION ${CMAKE_INSTALL_DATADIR}/kelvanor)
+install(FILES ${PROJECT_SOURCE_DIR}/conf.ini ${KELVANOR_PACKAGING_DIR}/recorder.conf
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/kelvanor)
+
+# The recorder service runs the packaged kelvanor-cli; with libsystemd it
+# tells systemd when it is ready and keeps a watchdog alive.
+set(KELVANOR_RECORDER_CLI /usr/bin/kelvanor-cli)
+if(KELVANOR_SERVICE_TYPE STREQUAL "notify")
+    set(KELVANOR_SERVICE_WATCHDOG "WatchdogSec=30")
+else()
+    set(KELVANOR_SERVICE_WATCHDOG "")
+endif()
+configure_file(${KELVANOR_PACKAGING_DIR}/kelvanor-recorder.service.in
+               ${CMAKE_BINARY_DIR}/systemd/kelvanor-recorder.service @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/systemd/kelvanor-recorder.service DESTINATION lib/systemd/system)
+configure_file(${KELVANOR_PACKAGING_DIR}/postinst.in ${CMAKE_BINARY_DIR}/debian/postinst @ONLY)
 install(FILES ${PROJECT_SOURCE_DIR}/samples/2020-11-29_kelvanor.kss
               ${PROJECT_SOURCE_DIR}/samples/satnogs-2020-11-29.csv
         DESTINATION ${CMAKE_INSTALL_DATADIR}/kelvanor/samples)
@@ -85,4 +102,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION hamradio)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_STRIP_FILES ON)
+# The recorder's settings go to /etc/kelvanor/ once; the operator's copy is
+# never replaced.
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/debian/postinst)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

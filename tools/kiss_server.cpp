@@ -3,6 +3,7 @@
 // For demonstrations of the live road and for the end-to-end tests.
 #include <netdb.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <pthread.h>
 #include <signal.h>
@@ -26,13 +27,14 @@
 
 #include "acquire/file_io.h"
 #include "acquire/kiss_framing.h"
+#include "decode/regional_settings.h"
 #include "kelvanor_version.h"
 
 namespace {
 
 constexpr const char* kUsage =
     "usage: kelvanor-kiss-server [--port N] [--bind ADDR] [--rate FRAMES_PER_SECOND] [--loop] "
-    "FILE.kss...";
+    "[--timestamps] [--write-size N | --burst] FILE.kss...";
 
 constexpr const char* kHelp =
     "Serves the data frames of the recordings (timestamp records left out), each as\n"
@@ -41,6 +43,12 @@ constexpr const char* kHelp =
     "  --bind ADDR   numeric address to listen on (default 127.0.0.1)\n"
     "  --rate R      frames per second per client (default 1; 0 as fast as possible)\n"
     "  --loop        start over after the last frame instead of closing the connection\n"
+    "  --timestamps  send each data frame behind a numeric timestamp frame (0x09 and the\n"
+    "                big-endian milliseconds since 1970 of the recording's timestamp\n"
+    "                record before it, else of the clock) in the same write\n"
+    "  --write-size N  send the bytes of a pass in writes of N bytes each, cutting\n"
+    "                across frames; --rate then counts writes\n"
+    "  --burst       send a whole pass in one write\n"
     "  --help, --version\n"
     "Prints \"listening on ADDR:PORT\" once ready. Ends on SIGINT or SIGTERM.\n"
     "Exit status: 0 after a stop signal, 1 a recording unreadable or the port unusable,\n"
@@ -51,22 +59,59 @@ int UsageError(const std::string& message) {
     return 2;
 }
 
+// One data frame to send: FEND, the frame as stored, FEND; and the time of
+// the recording's last text timestamp record before it, in milliseconds
+// since 1970 (-1 when there was none).
+struct Frame {
+    std::string bytes;
+    long long stamp = -1;
+};
+
+// "yyyy-MM-dd HH:mm:ss.mmm UTC" as milliseconds since 1970, or -1.
+long long StampMilliseconds(std::string_view text) {
+    const std::size_t utc = text.find(" UTC");
+    if (utc == std::string_view::npos || utc < 23) return -1;
+    const std::string_view t = text.substr(utc - 23, 23);
+    int f[7] = {};
+    const int widths[7] = {4, 2, 2, 2, 2, 2, 3}, starts[7] = {0, 5, 8, 11, 14, 17, 20};
+    for (int i = 0; i < 7; ++i) {
+        for (int k = 0; k < widths[i]; ++k) {
+            const char c = t[static_cast<std::size_t>(starts[i] + k)];
+            if (c < '0' || c > '9') return -1;
+            f[i] = f[i] * 10 + (c - '0');
+        }
+    }
+    return ((kelvanor::DaysFromCivil(f[0], f[1], f[2]) * 24 + f[3]) * 60 + f[4]) * 60000LL + f[5] * 1000LL + f[6];
+}
+
+// The numeric timestamp frame: FEND, 0x09, 8 bytes big-endian, FEND.
+std::string NumericStamp(long long milliseconds) {
+    std::string record(1, kelvanor::kTimestampCommand);
+    for (int shift = 56; shift >= 0; shift -= 8) {
+        record.push_back(static_cast<char>(static_cast<unsigned long long>(milliseconds) >> shift));
+    }
+    return kelvanor::KissFrame(record);
+}
+
 // The data frames of a recording, split as the importer splits it: the pieces
 // between the first and the last FEND, empty pieces and timestamp records
 // left out, each kept escaped and framed again by its own FENDs.
-void CollectFrames(const std::string& contents, std::vector<std::string>& frames) {
+void CollectFrames(const std::string& contents, std::vector<Frame>& frames) {
     using kelvanor::kFend;
+    long long stamp = -1;
     std::size_t start = contents.find(kFend);
     while (start != std::string::npos) {
         const std::size_t next = contents.find(kFend, start + 1);
         if (next == std::string::npos) break;
         const std::string_view piece = std::string_view(contents).substr(start + 1, next - start - 1);
         start = next;
-        if (piece.empty() || kelvanor::KissUnescape(piece.substr(0, 2))[0] == kelvanor::kTimestampCommand) {
+        if (piece.empty()) continue;
+        if (kelvanor::KissUnescape(piece.substr(0, 2))[0] == kelvanor::kTimestampCommand) {
+            if (const long long ms = StampMilliseconds(piece); ms >= 0) stamp = ms;
             continue;
         }
-        std::string frame(1, kFend);
-        frame.append(piece).push_back(kFend);
+        Frame frame{std::string(1, kFend), stamp};
+        frame.bytes.append(piece).push_back(kFend);
         frames.push_back(std::move(frame));
     }
 }
@@ -117,8 +162,42 @@ bool SendFrame(int fd, const std::string& frame) {
     return true;
 }
 
-void Serve(Client& client, const std::vector<std::string>& frames, double rate, bool loop,
-           StopFlag& stop) {
+struct Options {
+    std::string port = "8001";
+    std::string bind = "127.0.0.1";
+    double rate = 1;
+    bool loop = false;
+    bool timestamps = false;
+    std::size_t writeSize = 0;  // 0: one frame per write
+    bool burst = false;
+    std::vector<std::string> files;
+};
+
+// What one pass sends, write by write.
+std::vector<std::string> PassWrites(const std::vector<Frame>& frames, const Options& o) {
+    std::vector<std::string> writes;
+    for (const Frame& f : frames) {
+        std::string unit;
+        if (o.timestamps) {
+            unit = NumericStamp(f.stamp >= 0 ? f.stamp
+                                             : std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                   std::chrono::system_clock::now().time_since_epoch())
+                                                   .count());
+        }
+        writes.push_back(unit + f.bytes);
+    }
+    if (o.writeSize == 0 && !o.burst) return writes;
+    std::string pass;
+    for (const std::string& w : writes) pass += w;
+    const std::size_t size = o.burst ? pass.size() : o.writeSize;
+    writes.clear();
+    for (std::size_t at = 0; at < pass.size(); at += size) writes.push_back(pass.substr(at, size));
+    return writes;
+}
+
+void Serve(Client& client, const std::vector<Frame>& source, const Options& o, StopFlag& stop) {
+    const double rate = o.rate;
+    const bool loop = o.loop;
     using Clock = std::chrono::steady_clock;
     const auto step = rate > 0 ? std::chrono::duration_cast<Clock::duration>(
                                      std::chrono::duration<double>(1.0 / rate))
@@ -126,7 +205,7 @@ void Serve(Client& client, const std::vector<std::string>& frames, double rate, 
     auto next = Clock::now();
     bool open = true;
     do {
-        for (const std::string& frame : frames) {
+        for (const std::string& frame : PassWrites(source, o)) {
             if (rate > 0 ? !stop.SleepUntil(next) : stop.Stopped()) {
                 open = false;
                 break;
@@ -141,14 +220,6 @@ void Serve(Client& client, const std::vector<std::string>& frames, double rate, 
     shutdown(client.fd, SHUT_WR);
     client.done = true;
 }
-
-struct Options {
-    std::string port = "8001";
-    std::string bind = "127.0.0.1";
-    double rate = 1;
-    bool loop = false;
-    std::vector<std::string> files;
-};
 
 // Returns -1 when the command line parsed, else the exit status.
 int Parse(int argc, char** argv, Options& o) {
@@ -190,6 +261,20 @@ int Parse(int argc, char** argv, Options& o) {
             ++i;
         } else if (a == "--loop") {
             o.loop = true;
+        } else if (a == "--timestamps") {
+            o.timestamps = true;
+        } else if (a == "--burst") {
+            o.burst = true;
+        } else if (a == "--write-size") {
+            if (v == nullptr) return UsageError("--write-size needs a number");
+            char* end = nullptr;
+            errno = 0;
+            const long long size = std::strtoll(v, &end, 10);
+            if (*v == '\0' || *end != '\0' || errno != 0 || size < 1 || size > (1 << 24)) {
+                return UsageError(std::string("--write-size needs a number from 1 to 16777216: ") + v);
+            }
+            o.writeSize = static_cast<std::size_t>(size);
+            ++i;
         } else if (a == "--") {
             optionsEnded = true;
         } else {
@@ -197,6 +282,7 @@ int Parse(int argc, char** argv, Options& o) {
         }
     }
     if (o.files.empty()) return UsageError("no recording given");
+    if (o.burst && o.writeSize != 0) return UsageError("--burst and --write-size exclude each other");
     return -1;
 }
 
@@ -240,7 +326,7 @@ int main(int argc, char** argv) {
     Options o;
     if (int status = Parse(argc, argv, o); status >= 0) return status;
 
-    std::vector<std::string> frames;
+    std::vector<Frame> frames;
     for (const std::string& path : o.files) {
         std::string contents, error;
         if (!kelvanor::ReadWholeFile(path, contents, error)) {
@@ -300,8 +386,10 @@ int main(int argc, char** argv) {
         // The stop signals belong to this thread alone, so no send is cut short.
         sigset_t previous;
         pthread_sigmask(SIG_BLOCK, &stopSignals, &previous);
-        client->thread = std::thread(Serve, std::ref(*client), std::cref(frames), o.rate, o.loop,
-                                     std::ref(stop));
+        // Small writes go out as they are made, not gathered.
+        const int on = 1;
+        setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+        client->thread = std::thread(Serve, std::ref(*client), std::cref(frames), std::cref(o), std::ref(stop));
         pthread_sigmask(SIG_SETMASK, &previous, nullptr);
         clients.push_back(std::move(client));
     }

@@ -10,6 +10,7 @@
 
 #include "acquire/file_io.h"
 #include "acquire/kiss_framing.h"
+#include "acquire/kiss_stream.h"
 #include "acquire/recording_writer.h"
 #include "acquire/utc_clock.h"
 #include "acquire/frame_roads.h"
@@ -126,6 +127,42 @@ void WriteTimestampFrame(std::string& rxTimestamp, const UtcClock& clock, std::s
     out.append(TimestampRecord(rxTimestamp));
 }
 
+namespace {
+
+// Appends `entry` to the day's recording and says so in the outcome.
+void Record(ArrivalOutcome& outcome, const std::string& entry, std::size_t chunkSize) {
+    int errorNumber = 0;
+    outcome.recorded = AppendWhole(outcome.recordingPath, entry, outcome.fileError, errorNumber);
+    if (outcome.recorded) {
+        outcome.statusText = std::to_string(chunkSize) + " bytes has been added to " + outcome.recordingPath;
+    } else {
+        outcome.errorKind = FileErrorKindOf(errorNumber);
+        outcome.statusText = "not recorded: " + outcome.recordingPath + ": " + outcome.fileError;
+    }
+}
+
+}  // namespace
+
+ArrivalOutcome ReceiveStreamArrival(const FrameRoad& road, KissStream& stream, std::string_view rawChunk,
+                                    const UtcClock& clock, const std::string& recordingDir) {
+    ArrivalOutcome outcome;
+    if (rawChunk.empty()) return outcome;
+    outcome.handled = true;
+    outcome.recordingPath = RecordingPathFor(recordingDir, UtcNowText(clock));
+    std::string entry;
+    entry.reserve(rawChunk.size() + 30);
+    if (stream.AtBoundary()) {
+        WriteTimestampFrame(road.rxTimestamp, clock, entry);
+        stream.Stamp(road.rxTimestamp);
+    }
+    entry.append(rawChunk);
+    Record(outcome, entry, rawChunk.size());
+    KissStream::Cut cut = stream.Feed(road, rawChunk, clock);
+    outcome.framesCut = cut.frames;
+    outcome.streamRecords = std::move(cut.records);
+    return outcome;
+}
+
 ArrivalOutcome ReceiveArrival(const FrameRoad& road, std::string_view rawChunk, const UtcClock& clock,
                               const std::string& recordingDir) {
     ArrivalOutcome outcome;
@@ -152,15 +189,7 @@ ArrivalOutcome ReceiveArrival(const FrameRoad& road, std::string_view rawChunk, 
         entry.reserve(rawChunk.size() + 30);
         WriteTimestampFrame(road.rxTimestamp, clock, entry);
         entry.append(rawChunk);
-        int errorNumber = 0;
-        outcome.recorded = AppendWhole(outcome.recordingPath, entry, outcome.fileError, errorNumber);
-        if (outcome.recorded) {
-            outcome.statusText = std::to_string(rawChunk.size()) + " bytes has been added to " +
-                                 outcome.recordingPath;
-        } else {
-            outcome.errorKind = FileErrorKindOf(errorNumber);
-            outcome.statusText = "not recorded: " + outcome.recordingPath + ": " + outcome.fileError;
-        }
+        Record(outcome, entry, rawChunk.size());
     }
     return outcome;
 }

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "decode/beacon_decoder.h"
 
@@ -38,6 +39,10 @@ struct ArrivalOutcome {
     std::string fileError;         // empty, or why the append failed
     FileErrorKind errorKind = FileErrorKind::None;
     std::string statusText;        // what the status line says of it, when handled
+    // Stream mode: the data frames the arrival completed and the records
+    // its beacons were stored as.
+    int framesCut = 0;
+    std::vector<int> streamRecords;
 };
 
 // Takes one arrival on the road: un-escapes a copy with all FENDs dropped;
@@ -48,6 +53,20 @@ struct ArrivalOutcome {
 // reported in the outcome. The display is not refreshed.
 ArrivalOutcome ReceiveArrival(const FrameRoad& road, std::string_view rawChunk, const UtcClock& clock,
                               const std::string& recordingDir);
+
+class KissStream;
+
+// Takes one arrival of a KISS stream: the arrival, whatever its length, is
+// appended exactly as received to the day's recording, behind its own
+// timestamp record when it begins between two frames (an arrival that goes
+// on with an open frame, or after a stamp of the stream whose data frame is
+// still to come, follows the bytes before it directly, so frame and stamp
+// stay together in the file); the record's time stamps the frames after it
+// until the stream sends its own stamp, as the file reader sees them;
+// then `stream` cuts the frames it completes and
+// decodes the beacons among them.
+ArrivalOutcome ReceiveStreamArrival(const FrameRoad& road, KissStream& stream, std::string_view rawChunk,
+                                    const UtcClock& clock, const std::string& recordingDir);
 
 // Reads the clock, makes "<UTC now> UTC" the current RX timestamp and appends
 // its timestamp record (FEND, 0x09, the 27 characters, FEND) to `out`.

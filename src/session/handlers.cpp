@@ -12,7 +12,9 @@ namespace kelvanor {
 
 ArrivalOutcome HandleArrival(Session& session, std::string_view rawChunk, const UtcClock& clock,
                              const std::string& recordingDir) {
-    ArrivalOutcome outcome = ReceiveArrival(session.Road(), rawChunk, clock, recordingDir);
+    ArrivalOutcome outcome = session.kissStream
+                                 ? ReceiveStreamArrival(session.Road(), session.stream, rawChunk, clock, recordingDir)
+                                 : ReceiveArrival(session.Road(), rawChunk, clock, recordingDir);
     if (outcome.handled) session.statusText = outcome.statusText;
     const int count = session.RecordCount();
     session.counterText = CounterText(session.scroll.Value(), count);

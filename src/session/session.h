@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "acquire/frame_roads.h"
+#include "acquire/kiss_stream.h"
 #include "browse/scroll_state.h"
 #include "channels/change_marks.h"
 #include "channels/channel_table.h"
@@ -45,6 +46,10 @@ struct Session {
     std::string chartCaption = kChartFrameCaption;
     int highlightedChannel = -1;  // the value box marked for the chart; none at start
     ChangeMarks changeMarks;      // boxes whose text changed with the last record shown
+    // Live reception cuts frames out of the byte stream (KISS_STREAM=YES)
+    // instead of taking every arrival as one frame.
+    bool kissStream = false;
+    KissStream stream;
 
     std::int32_t RecordCount() const { return records.RecordCount(); }
 

@@ -41,6 +41,8 @@ endif()
 set(programs kelvanor-cli kelvanor-kiss-server)
 set(expected
     share/kelvanor/conf.ini
+    share/kelvanor/recorder.conf
+    lib/systemd/system/kelvanor-recorder.service
     share/kelvanor/samples/2020-11-29_kelvanor.kss
     share/kelvanor/samples/satnogs-2020-11-29.csv
     share/doc/kelvanor/README.md

@@ -20,7 +20,9 @@
 #include "export/tlm_export.h"
 #include "kelvanor_version.h"
 #include "app/shell/program_paths.h"
+#include "app/shell/conf_ini.h"
 #include "live_client.h"
+#include "serial_device.h"
 #include "posix_locale.h"
 #include "session/session.h"
 
@@ -29,7 +31,8 @@ namespace {
 constexpr const char* kUsage =
     "usage: kelvanor-cli [--locale NAME] [--record N] [--csv PATH] [--tlm PATH] [--print] [--log] "
     "FILE...\n"
-    "       kelvanor-cli --connect HOST:PORT [--for SECONDS] [--record-dir DIR] [--csv PATH]";
+    "       kelvanor-cli --connect HOST:PORT | --serial DEVICE[:BAUD] [--kiss-stream] [--reconnect]\n"
+    "                    [--for SECONDS] [--record-dir DIR] [--csv PATH] [--config FILE]";
 
 constexpr const char* kHelp =
     "Imports KELVANOR beacon frames from KISS recordings (*.kss) and SatNOGS frame logs\n"
@@ -41,9 +44,17 @@ constexpr const char* kHelp =
     "  --log          prints the frame log of the import\n"
     "  --locale NAME  number and date forms: C, de_DE or a system locale (default: the\n"
     "                 environment's)\n"
-    "Or receives live from a KISS server:\n"
+    "Or receives live from a KISS server or a TNC on a serial device:\n"
     "  --connect HOST:PORT  records every arrival into the day's recording, decodes\n"
     "                 beacons and prints a line per arrival\n"
+    "  --serial DEVICE[:BAUD]  the same from a serial device (raw, default 9600 baud)\n"
+    "  --kiss-stream  cut frames at FEND bytes across arrivals; timestamp frames\n"
+    "                 (0x09) stamp the frames after them\n"
+    "  --reconnect    try a lost or refused link again after 1 s, doubling to 60 s;\n"
+    "                 a line for every change of the link's state\n"
+    "  --config FILE  settings from a conf.ini-style file: TCP_SERVER, TCP_PORT,\n"
+    "                 SERIAL_PORT, SERIAL_BAUD, KISS_STREAM, RECONNECT, RECORD_DIR\n"
+    "                 (options given on the command line win)\n"
     "  --for SECONDS  stop after this time, at most 1e9 (default: until SIGINT/SIGTERM)\n"
     "  --record-dir DIR  where the recordings go (default: the data folder below)\n"
     "  --csv PATH     afterwards, the CSV export of what was received\n"
@@ -90,7 +101,8 @@ struct Options {
     std::string csv, tlm;
     bool print = false, log = false;
     std::vector<std::string> files;
-    std::string connect, recordDir;
+    std::string connect, recordDir, serial, config;
+    bool kissStream = false, reconnect = false;
     double seconds = 0;
     bool haveFor = false;
 };
@@ -167,6 +179,14 @@ int Parse(int argc, char** argv, const kelvanor::ProgramPaths& paths, Options& o
             if (!value(o.tlm)) return UsageError("--tlm needs a path");
         } else if (a == "--connect") {
             if (!value(o.connect)) return UsageError("--connect needs HOST:PORT");
+        } else if (a == "--serial") {
+            if (!value(o.serial)) return UsageError("--serial needs DEVICE[:BAUD]");
+        } else if (a == "--config") {
+            if (!value(o.config)) return UsageError("--config needs a file");
+        } else if (a == "--kiss-stream") {
+            o.kissStream = true;
+        } else if (a == "--reconnect") {
+            o.reconnect = true;
         } else if (a == "--record-dir") {
             if (!value(o.recordDir)) return UsageError("--record-dir needs a folder");
         } else if (a == "--for") {
@@ -191,18 +211,45 @@ int Parse(int argc, char** argv, const kelvanor::ProgramPaths& paths, Options& o
             o.files.push_back(a);
         }
     }
-    if (!o.connect.empty()) {
-        if (!o.files.empty()) return UsageError("--connect takes no input files");
-        if (o.haveRecord || !o.tlm.empty() || o.print || o.log) {
-            return UsageError("--connect goes with --for, --record-dir, --csv and --locale only");
+    if (!o.config.empty()) {
+        // The recorder's settings file; the command line wins over it.
+        const kelvanor::Configuration c = kelvanor::ReadConfigurationFile(o.config, "");
+        for (const std::string& p : c.problems) std::cerr << "kelvanor-cli: " << o.config << ": " << p << "\n";
+        if (o.connect.empty() && o.serial.empty()) {
+            if (!c.serialPort.empty()) {
+                o.serial = c.serialPort + ":" + std::to_string(c.serialBaud);
+            } else if (!c.server.empty()) {
+                o.connect = c.server + ":" + c.portText;
+            }
         }
-        std::string host, port;
-        if (!kelvanor::SplitHostPort(o.connect, host, port)) {
+        o.kissStream = o.kissStream || c.kissStream;
+        o.reconnect = o.reconnect || c.reconnect;
+        if (o.recordDir.empty()) o.recordDir = c.recordDir;
+        if (o.connect.empty() && o.serial.empty()) {
+            return UsageError(o.config + " names neither TCP_SERVER and TCP_PORT nor SERIAL_PORT");
+        }
+    }
+    if (!o.connect.empty() || !o.serial.empty()) {
+        const char* road = o.connect.empty() ? "--serial" : "--connect";
+        if (!o.connect.empty() && !o.serial.empty()) return UsageError("--connect and --serial exclude each other");
+        if (!o.files.empty()) return UsageError(std::string(road) + " takes no input files");
+        if (o.haveRecord || !o.tlm.empty() || o.print || o.log) {
+            return UsageError(std::string(road) + " goes with --for, --record-dir, --csv, --locale, --kiss-stream, "
+                              "--reconnect and --config only");
+        }
+        std::string host, port, device;
+        int baud = 9600;
+        if (!o.connect.empty() && !kelvanor::SplitHostPort(o.connect, host, port)) {
             return UsageError("--connect needs HOST:PORT with a port number from 1 to 65535: " + o.connect);
+        }
+        if (!o.serial.empty() && !kelvanor::SplitDeviceBaud(o.serial, device, baud)) {
+            return UsageError("--serial needs DEVICE[:BAUD] with a line speed from 1200 to 921600: " + o.serial);
         }
         return -1;
     }
-    if (o.haveFor || !o.recordDir.empty()) return UsageError("--for and --record-dir need --connect");
+    if (o.haveFor || !o.recordDir.empty() || o.kissStream || o.reconnect) {
+        return UsageError("--for, --record-dir, --kiss-stream and --reconnect need --connect or --serial");
+    }
     if (o.files.empty()) return UsageError(std::string("no input file; ") + kUsage);
     // An export never replaces an input, nor the other export.
     for (const std::string* out : {&o.csv, &o.tlm}) {
@@ -236,17 +283,22 @@ int main(int argc, char** argv) {
         session->regional = SystemRegionalSettings();
     }
 
-    if (!o.connect.empty()) {
-        std::string host, port;
-        SplitHostPort(o.connect, host, port);  // checked with the options
+    if (!o.connect.empty() || !o.serial.empty()) {
+        LinkSettings link;
+        if (!o.connect.empty()) SplitHostPort(o.connect, link.host, link.port);  // checked with the options
+        if (!o.serial.empty()) SplitDeviceBaud(o.serial, link.device, link.baud);
+        link.reconnect = o.reconnect;
+        link.seconds = o.seconds;
+        session->kissStream = o.kissStream;
         std::string dir = o.recordDir.empty() ? paths.dataDir : o.recordDir;
         if (dir.back() != '/') dir.push_back('/');
         if (std::string error; paths.userFolders && o.recordDir.empty() && !EnsureFolder(dir, error)) {
             std::cerr << "kelvanor-cli: cannot create " << dir << ": " << error << "\n";
             return 1;
         }
+        link.recordDir = dir;
         std::string error;
-        int status = RunLiveClient(*session, host, port, o.seconds, dir, stdout, error);
+        int status = RunLiveClient(*session, link, stdout, error);
         if (status != 0) std::cerr << "kelvanor-cli: " << error << "\n";
         if (!o.csv.empty()) {
             std::string werror;

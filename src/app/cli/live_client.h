@@ -7,14 +7,27 @@ namespace kelvanor {
 
 struct Session;
 
-// Receives from a KISS server until the time is up, a signal arrives or the
-// server closes the connection. Every read of what the socket holds is one
-// arrival: recorded into `recordDir`, decoded when it is one beacon, and
-// reported as one line on `out`. The frame log is kept to kKeptLogBytes. Returns 0 when it ended by time or signal,
-// 1 (with `error` set) when the connection failed or the server closed it.
-int RunLiveClient(Session& session, const std::string& host, const std::string& port,
-                  double seconds, const std::string& recordDir, std::FILE* out,
-                  std::string& error);
+// Where and how the live reception reads.
+struct LinkSettings {
+    std::string host, port;  // a KISS server over TCP, or
+    std::string device;      // a TNC on a serial device
+    int baud = 9600;
+    bool reconnect = false;  // try a lost or refused link again, 1 s doubling to 60 s
+    double seconds = 0;      // run time; 0 until a stop signal
+    std::string recordDir;
+
+    // "HOST:PORT" or the device, for state lines.
+    std::string Name() const { return device.empty() ? host + ":" + port : device; }
+};
+
+// Receives until the time is up or a signal arrives, and without
+// `reconnect` also until the link fails or the peer closes it. Every read of
+// what the link holds is one arrival: recorded into the folder, decoded, and
+// reported as one line on `out`. With `reconnect` or a serial device, every
+// change of the link's state is a line too ("<UTC> UTC state <text>"). The
+// frame log is kept to kKeptLogBytes. Returns 0 when it ended by time or
+// signal, 1 (with `error` set) when the link failed or was closed.
+int RunLiveClient(Session& session, const LinkSettings& link, std::FILE* out, std::string& error);
 
 // Splits "HOST:PORT" at its last colon; false when the host is empty or the
 // port is not a number from 1 to 65535 (digits only: no service names).

@@ -67,6 +67,22 @@ Configuration ParseConfiguration(std::string_view text, const std::string& progr
             config.screenshotButton = value == "YES";
         } else if (key == "FOLLOW_NEWEST") {
             config.followNewest = value == "YES";
+        } else if (key == "SERIAL_PORT") {
+            config.serialPort = std::string(rawValue);
+        } else if (key == "SERIAL_BAUD") {
+            int baud = 0;
+            auto res = std::from_chars(value.data(), value.data() + value.size(), baud);
+            if (res.ec == std::errc() && res.ptr == value.data() + value.size() && baud > 0) {
+                config.serialBaud = baud;
+            } else {
+                config.problems.push_back("SERIAL_BAUD \"" + value + "\" is not a number; 9600 is used");
+            }
+        } else if (key == "KISS_STREAM") {
+            config.kissStream = value == "YES";
+        } else if (key == "RECONNECT") {
+            config.reconnect = value == "YES";
+        } else if (key == "RECORD_DIR") {
+            config.recordDir = std::string(rawValue);
         }
     }
     return config;

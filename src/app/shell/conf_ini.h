@@ -18,6 +18,14 @@ struct Configuration {
     // FOLLOW_NEWEST=YES: every live arrival ends on the newest record, the
     // scroll bar moved to it; otherwise the chart redraw leaves record 1 shown.
     bool followNewest = false;
+    // The station link. SERIAL_PORT and RECORD_DIR keep their letter case
+    // (paths); SERIAL_BAUD is 9600 when absent. KISS_STREAM=YES cuts frames
+    // out of the byte stream; RECONNECT=YES tries a lost link again.
+    std::string serialPort;
+    int serialBaud = 9600;
+    bool kissStream = false;
+    bool reconnect = false;
+    std::string recordDir;
 
     // Problems worth telling the operator (missing file, a line without "=",
     // a port that is not a number). Empty when all went well.

@@ -39,6 +39,7 @@
 #include "window/channel_pages.h"
 #include "window/info_window.h"
 #include "window/live_socket.h"
+#include "window/serial_link.h"
 #include "window/twips.h"
 
 namespace kelvanor {
@@ -196,6 +197,29 @@ void MainWindow::BuildControls(QWidget* client) {
         SyncFromSession();
         Timer1_Timer();
     });
+    connect(m_live, &LiveSocket::Connected, this, [this] { m_session.stream.Reset(); });
+    connect(m_live, &LiveSocket::StateChanged, this, &MainWindow::Timer1_Timer);
+
+    // The serial TNC, right of the TCP client's row; shown only when
+    // conf.ini names a device.
+    m_checkSerial = new QCheckBox("Serial TNC", client);
+    m_checkSerial->setObjectName("CheckSerial");
+    m_checkSerial->setGeometry(TwipRect(6240, 120, 1335, 255));
+    m_labelSerial = new QLabel(client);
+    m_labelSerial->setObjectName("LabelSerial");
+    m_labelSerial->setGeometry(TwipRect(7620, 120, 2955, 255));
+    m_labelSerial->setStyleSheet("color: gray;");
+    m_checkSerial->hide();
+    m_labelSerial->hide();
+    connect(m_checkSerial, &QCheckBox::clicked, this, &MainWindow::CheckSerial_Click);
+    m_serial = new SerialLink(this);
+    connect(m_serial, &SerialLink::Arrival, this, &MainWindow::HandleArrival);
+    connect(m_serial, &SerialLink::Connected, this, [this] { m_session.stream.Reset(); });
+    connect(m_serial, &SerialLink::StateChanged, this, [this](const QString& text) {
+        m_labelSerial->setText(text);
+        m_session.statusText = "Serial TNC " + m_config.serialPort + ": " + text.toStdString();
+        SyncFromSession();
+    });
 
     // Channel 52 sits beyond the client area's right edge.
     m_pages = new ChannelPages(client, client);
@@ -299,6 +323,14 @@ void MainWindow::Check5_Click() {
     }
 }
 
+void MainWindow::CheckSerial_Click() {
+    if (m_checkSerial->isChecked()) {
+        m_serial->Open(QString::fromStdString(m_config.serialPort), m_config.serialBaud);
+    } else {
+        m_serial->Close();
+    }
+}
+
 void MainWindow::HandleArrival(const QByteArray& chunk) {
     const ArrivalOutcome outcome =
         kelvanor::HandleArrival(m_session, std::string_view(chunk.constData(), chunk.size()),
@@ -321,6 +353,12 @@ void MainWindow::Form_Load() {
         m_label2->setText(QString::fromLatin1(m_config.ServerLabel()));
     }
     m_command1->setVisible(m_config.screenshotButton);
+    m_session.kissStream = m_config.kissStream;
+    m_live->SetReconnect(m_config.reconnect);
+    m_serial->SetReconnect(m_config.reconnect);
+    m_checkSerial->setVisible(!m_config.serialPort.empty());
+    m_labelSerial->setVisible(!m_config.serialPort.empty());
+    m_labelSerial->setText(QString::fromStdString("[" + m_config.serialPort + ":" + std::to_string(m_config.serialBaud) + "]"));
     std::string text;
     for (const std::string& p : m_config.problems) text += (text.empty() ? "" : "; ") + p;
     if (m_paths.userFolders) {

@@ -34,6 +34,7 @@ class ChannelPages;
 class ChartView;
 class InfoWindow;
 class LiveSocket;
+class SerialLink;
 
 // The main window. It holds no telemetry state of its own: every command
 // runs on the session's core objects and the window then mirrors the texts
@@ -83,6 +84,9 @@ public:
     void Timer1_Timer();
     QString Winsock_State();
     void HandleArrival(const QByteArray& chunk);
+    // The serial TNC's box (shown when conf.ini names SERIAL_PORT): open or
+    // close the device; its state stands in the label beside it.
+    void CheckSerial_Click();
     // The clock arrivals are stamped with; tests put in their own.
     void SetClock(const UtcClock* clock) { m_clock = clock ? clock : &m_systemClock; }
     // Where the daily recordings go (the program's folder by default).
@@ -154,6 +158,7 @@ private:
     const UtcClock* m_clock = &m_systemClock;
     std::string m_recordingDir;
     LiveSocket* m_live = nullptr;
+    SerialLink* m_serial = nullptr;
     std::optional<int> m_beforeChartClick;  // the record shown before the last chart click
 
     QWidget* m_client = nullptr;
@@ -162,6 +167,8 @@ private:
     QGroupBox* m_frame = nullptr;
     QCheckBox* m_check1 = nullptr;
     QCheckBox* m_check5 = nullptr;
+    QCheckBox* m_checkSerial = nullptr;
+    QLabel* m_labelSerial = nullptr;
     QFrame* m_shape10 = nullptr;
     QLabel* m_label2 = nullptr;
     QLabel* m_label3 = nullptr;

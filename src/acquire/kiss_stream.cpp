@@ -1,0 +1,71 @@
+#include "acquire/kiss_stream.h"
+
+#include "acquire/frame_roads.h"
+#include "acquire/kiss_framing.h"
+#include "acquire/utc_clock.h"
+#include "decode/beacon_encoder.h"
+
+namespace kelvanor {
+
+void KissStream::Reset() {
+    m_piece.clear();
+    m_seenFend = false;
+    m_dropping = false;
+    m_stamp.clear();
+    m_stamped = false;
+    m_stampWaits = false;
+}
+
+KissStream::Cut KissStream::Feed(const FrameRoad& road, std::string_view bytes,
+                                 const UtcClock& clock) {
+    Cut cut;
+    for (char c : bytes) {
+        if (c == kFend) {
+            if (m_seenFend && !m_dropping && !m_piece.empty())
+                HandlePiece(road, m_piece, clock, cut);
+            m_piece.clear();
+            m_seenFend = true;
+            m_dropping = false;
+        } else if (m_seenFend && !m_dropping) {
+            m_piece.push_back(c);
+            if (m_piece.size() > kLongestPiece) {
+                m_piece.clear();
+                m_dropping = true;
+            }
+        }
+    }
+    return cut;
+}
+
+void KissStream::HandlePiece(const FrameRoad& road, std::string_view piece, const UtcClock& clock,
+                             Cut& cut) {
+    KissUnescapeInto(piece, m_frame);
+    if (m_frame.empty()) return;
+    if (m_frame[0] == kTimestampCommand) {
+        // Read into the stream's own stamp; a record that names no time
+        // leaves the stamp as it was.
+        std::string stamp = m_stamp;
+        const FrameRoad stampRoad{road.frameBytes, road.records,   road.frameLog,
+                                  stamp,           road.hexText,   road.counterText,
+                                  road.regional,   road.upperBound};
+        HandleTimestampRecord(stampRoad, m_frame);
+        if (stamp != m_stamp) {
+            m_stamp = std::move(stamp);
+            m_stamped = true;
+        }
+        m_stampWaits = true;
+        return;
+    }
+    m_stampWaits = false;
+    ++cut.frames;
+    road.hexText.clear();
+    AppendHex(road.hexText, std::string_view(m_frame).substr(1));
+    road.rxTimestamp = m_stamped ? m_stamp : UtcNowText(clock) + " UTC";
+    if (m_frame.size() != static_cast<std::size_t>(kBeaconLength) || m_frame[0] != '\0' ||
+        !HasBeaconAddress(m_frame))
+        return;
+    const DecodeResult result = road.Decode(m_frame);
+    if (result.Stored()) cut.records.push_back(result.record);
+}
+
+}  // namespace kelvanor
