@@ -64,9 +64,11 @@ class WindowTest : public QObject, public FileChooser, public MessageSink, publi
     Q_OBJECT
 
     QStringList chosen, shown;  // the dialog's answer; the boxes shown
+    QString filter;             // the dialog's file types
     bool cancel = false;
     int shift = 0, right = 0;  // 0x8000 held, 0x0001 pressed since the last query
-    bool Choose(const QString&, QStringList& paths) override {
+    bool Choose(const QString& types, QStringList& paths) override {
+        filter = types;
         if (!cancel) paths = chosen;
         return !cancel;
     }
@@ -206,6 +208,7 @@ private slots:
     void importShowsTheSessionAndTheKeysBrowse() {
         Open({sample});
         QCOMPARE(Shown() + " " + Text("Text4"), "#1 / 300 48213 " + sample);
+        QVERIFY(filter.contains("*.kss"));
         QCOMPARE(Find<QLabel>("Label3")->text(), QString("OBC Timestamp: 2020-11-29 21:20:00"));
         QCOMPARE(Find<QPlainTextEdit>("Text5")->blockCount(), 300);
         Browser()->setValue(5);
@@ -252,6 +255,7 @@ private slots:
         QCOMPARE(session->RecordCount(), 0);
         QVERIFY(WriteBytes(log, QByteArray::fromStdString(samples::SimulatedSatnogsLog(20))));
         Open({log}, false);
+        QVERIFY(filter.contains("*.csv"));
         QCOMPARE(ReadBytes(log).count("\r\n"), 21);
         window->WriteCSVFile_Click();
         QCOMPARE(ReadBytes(log).count("\r\n"), 21);
@@ -298,6 +302,7 @@ private slots:
         window->SetConverterProgram(dir->filePath("no-such-converter"));
         window->Command1_Click();
         QCOMPARE(shown, QStringList{"Error: nconvert.exe not found"});
+        QVERIFY(Find<QCheckBox>("Check1")->isVisible());  // the window as it was
         QCOMPARE(Text("Text4"), dir->filePath("2020-11-29_kelvanor.bmp") + " saved");
         QVERIFY(QFile::remove(dir->filePath("2020-11-29_kelvanor.bmp")));
         const QString converter = QCoreApplication::applicationDirPath() + "/nconvert";
