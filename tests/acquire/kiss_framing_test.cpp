@@ -7,46 +7,38 @@
 namespace kelvanor {
 namespace {
 
-std::string Bytes(std::initializer_list<int> values) {
-    std::string s;
-    for (int v : values) s.push_back(static_cast<char>(v));
-    return s;
-}
+using namespace std::string_literals;
 
 TEST(KissUnescapeTest, TwoPassesInOrder) {
-    EXPECT_EQ(KissUnescape(Bytes({0xDB, 0xDD, 0xDC})), Bytes({0xDB, 0xDC}));
-    EXPECT_EQ(KissUnescape(Bytes({0xDB, 0xDC})), Bytes({0xC0}));
-    EXPECT_EQ(KissUnescape(Bytes({0xDB, 0xDD})), Bytes({0xDB}));
-    EXPECT_EQ(KissUnescape(Bytes({0xDB, 0x41})), Bytes({0xDB, 0x41}));
-    EXPECT_EQ(KissUnescape(Bytes({0x01, 0xDB})), Bytes({0x01, 0xDB}));
+    const std::pair<std::string, std::string> cases[] = {
+        {"\xDB\xDD\xDC"s, "\xDB\xDC"s},  // FESC TFESC, then a lone TFEND
+        {"\xDB\xDC"s, "\xC0"s},
+        {"\xDB\xDD"s, "\xDB"s},
+        {"\xDB\x41"s, "\xDB\x41"s},  // FESC before anything else stays
+        {"\x01\xDB"s, "\x01\xDB"s},  // and at the end
+    };
+    for (const auto& [escaped, plain] : cases) EXPECT_EQ(KissUnescape(escaped), plain);
 }
 
 TEST(KissEscapeTest, RoundTripsEveryByteValue) {
     std::string all;
     for (int b = 0; b < 256; ++b) all.push_back(static_cast<char>(b));
-    std::string escaped = KissEscape(all);
+    const std::string escaped = KissEscape(all);
+    EXPECT_EQ(escaped.size(), 258u);  // FEND and FESC take two bytes each
     EXPECT_EQ(escaped.find('\xC0'), std::string::npos);
     EXPECT_EQ(KissUnescape(escaped), all);
 }
 
 TEST(HexTest, TwoUpperCaseDigits) {
-    EXPECT_EQ(HexByte(0), "00");
-    EXPECT_EQ(HexByte(0x0A), "0A");
-    EXPECT_EQ(HexByte(0xC0), "C0");
-    std::string out;
-    AppendHex(out, Bytes({0x58, 0xFF}));
-    EXPECT_EQ(out, "58FF");
+    EXPECT_EQ(HexByte(0) + HexByte(0x0A) + HexByte(0xC0), "000AC0");
+    std::string out = "7E";
+    AppendHex(out, "\x58\xFF"s);
+    EXPECT_EQ(out, "7E58FF");
 }
 
 TEST(RecordingWriterTest, TimestampRecordThenTheChunkUnchanged) {
-    const std::string when = "2021-02-04 12:54:56.123 UTC";
-    const std::string chunk = Bytes({0xC0, 0x00, 0x41, 0xC0});
-    std::string entry = RecordingEntry(when, chunk);
-    ASSERT_EQ(entry.size(), 1 + 1 + 27 + 1 + chunk.size());
-    EXPECT_EQ(entry.substr(0, 2), Bytes({0xC0, 0x09}));
-    EXPECT_EQ(entry.substr(2, 27), when);
-    EXPECT_EQ(entry.substr(29, 1), Bytes({0xC0}));
-    EXPECT_EQ(entry.substr(30), chunk);
+    EXPECT_EQ(RecordingEntry("2021-02-04 12:54:56.123 UTC", "\xC0\x00\x41\xC0"s),
+              "\xC0\x09" "2021-02-04 12:54:56.123 UTC" "\xC0\xC0\x00\x41\xC0"s);
     EXPECT_EQ(RecordingFileName(2021, 2, 4), "2021-02-04_kelvanor.kss");
 }
 
