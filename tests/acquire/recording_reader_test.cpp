@@ -6,127 +6,72 @@
 #include "acquire/kiss_file_reader.h"
 #include "acquire/kiss_framing.h"
 #include "acquire/recording_writer.h"
-#include "decode/beacon_encoder.h"
 #include "session/session.h"
-#include "support/temp_dir.h"
 #include "support/plausible_beacon.h"
 
 namespace kelvanor {
 namespace {
 
-std::string Beacon(int packet) {
-    BeaconEncoder b = testing::PlausibleBeacon(packet, 660000037.5 + packet);
-    b.SetByte(100, 0xC0);  // content that needs escaping
-    b.SetByte(101, 0xDB);
-    return b.Frame();
-}
+std::string Beacon(int packet) { return testing::PlausibleBeacon(packet).Frame(); }
 
-const std::string kT1 = "2021-02-04 12:54:56.123 UTC";
-const std::string kT2 = "2021-02-04 12:55:06.456 UTC";
+const std::string kT1 = "2021-02-04 12:54:56.123 UTC", kT2 = "2021-02-04 12:55:06.456 UTC";
 
-class RecordingReaderTest : public ::testing::Test {
-protected:
-    RecordingReaderTest() : session(std::make_unique<Session>()) {}
-    int Read(const std::string& bytes) { return ReadKissBytes(session->Road(), bytes); }
-    double Packet(int n) { return session->records.Record(n).Values[0]; }
-    std::unique_ptr<Session> session;
-};
-
-TEST_F(RecordingReaderTest, ReadsWhatTheRecorderWrites) {
-    std::string file = RecordingEntry(kT1, KissFrame(Beacon(1))) +
-                       RecordingEntry(kT2, KissFrame(Beacon(2)));
-    EXPECT_EQ(Read(file), 2);
-    EXPECT_EQ(session->RecordCount(), 2);
-    EXPECT_EQ(Packet(1), 1);
-    EXPECT_EQ(session->records.Record(1).RxTime, kT1);
-    EXPECT_EQ(session->records.Record(2).RxTime, kT2);
-    EXPECT_EQ(session->records.Record(1).Values[3], 8);
-}
-
-TEST_F(RecordingReaderTest, OnlyPiecesBetweenFirstAndLastFendCount) {
-    // no FEND before the first frame: that frame is lost
-    std::string frame = KissFrame(Beacon(1));
-    EXPECT_EQ(Read(frame.substr(1) + KissFrame(Beacon(2))), 1);
-    EXPECT_EQ(Packet(1), 2);
-    session->records.Reset();
-    // no FEND after the last frame: that frame is lost
-    EXPECT_EQ(Read(KissFrame(Beacon(3)) + frame.substr(0, frame.size() - 1)), 1);
-    EXPECT_EQ(Packet(1), 3);
-    session->records.Reset();
-    EXPECT_EQ(Read(Beacon(4)), 0);             // no FEND at all
-    EXPECT_EQ(Read("\xC0" + Beacon(4)), 0);    // only one
-    EXPECT_EQ(Read("\xC0\xC0\xC0" + Beacon(5).substr(0, 0) + KissFrame(Beacon(5)) + "\xC0\xC0"), 1);
-}
-
-TEST_F(RecordingReaderTest, AddressMustMatchExactly) {
-    std::string lower = Beacon(1);
-    lower.replace(1, 14, "xq9rl 0xq9mvt0");
-    std::string other = Beacon(2);
-    other.replace(1, 14, "APRS  0DL9XYZ0");
-    EXPECT_EQ(Read(KissFrame(lower) + KissFrame(other)), 0);
-    EXPECT_TRUE(session->frameLog.empty());
-    // the hex text still follows every data piece
-    EXPECT_EQ(session->currentHexText.substr(0, 8), "41505253");
-}
-
-TEST_F(RecordingReaderTest, A201ByteTimestampRecordIsNotABeacon) {
-    std::string frame = Beacon(1);
-    frame[0] = '\x09';
-    EXPECT_EQ(Read(KissFrame(frame)), 0);
-}
-
-TEST_F(RecordingReaderTest, TimestampRecordsTextAndNumeric) {
-    session->currentRxTimestamp = "earlier";
+// Only pieces between the first and the last FEND count; a beacon is a
+// 201-byte frame with command byte 0 and the exact beacon address, stamped
+// with the last timestamp record before it (or the one from before the
+// file). Timestamp records: the text form is the 27 characters ending in the
+// first "UTC", which must start at position 25 or later; the numeric form
+// 8 bytes of milliseconds since 1970, up to the end of the year 9999.
+TEST(RecordingReaderTest, WhichPiecesBecomeRecordsAndTimestamps) {
+    const std::string f1 = KissFrame(Beacon(1)), f2 = KissFrame(Beacon(2));
+    auto with = [](int at, const std::string& bytes) {
+        return KissFrame(Beacon(1).replace(at, bytes.size(), bytes));
+    };
+    auto ts = [](const std::string& s) { return KissFrame("\x09" + s); };
+    auto ms = [&](const char* count) { return ts(std::string(count, 8)); };
+    const std::string late = "2021-02-04 12:54:56.12 UTC", early = "2021-02-04 12:54:56.1 UTC";
     struct Case {
-        std::string record;
-        std::string expected;
+        std::string bytes;
+        std::vector<int> packets;
+        std::string rx = "earlier";  // the current RX timestamp, on the last record too
+        std::string hex = "";        // the start of the current hex text, when given
     } cases[] = {
-        {"\x09" + kT1, kT1},
-        {std::string("\x09") + "junk" + kT2, kT2},                   // 27 characters before UTC
-        {std::string("\x09") + "2021-02-04 12:54 UTC", kT2},         // UTC too early: unchanged
-        {std::string("\x09") + "no time at all here, sorry!", kT2},  // no UTC: unchanged
-        {std::string("\x09\0\0\0\0\0\0\x05\xDC", 9), "1970-01-01 00:00:01.500 UTC"},
-        {std::string("\x09\0\0\0\0\0\0\0\x05", 9), "1970-01-01 00:00:00.005 UTC"},
-        // the last millisecond of the year 9999, then the first one after it
-        {std::string("\x09\0\0\xE6\x77\xD2\x1F\xDB\xFF", 9), "9999-12-31 23:59:59.999 UTC"},
-        {std::string("\x09\0\0\xE6\x77\xD2\x1F\xDC\0", 9), "9999-12-31 23:59:59.999 UTC"},
+        {RecordingEntry(kT1, f1) + RecordingEntry(kT2, f2), {1, 2}, kT2},
+        {f1, {1}},  // before any timestamp record
+        {f1.substr(1) + f2, {2}},
+        {f2 + f1.substr(0, f1.size() - 1), {2}},
+        {Beacon(4), {}},
+        {"\xC0" + Beacon(4), {}},
+        {"\xC0\xC0\xC0" + f1 + "\xC0\xC0", {1}},
+        {with(0, "\x09"), {}},  // 201 bytes, but a timestamp record
+        {with(1, "xq9rl 0xq9mvt0") + with(1, "APRS  0DL9XYZ0"), {}, "earlier", "41505253"},
+        {RecordingEntry(kT1, f1.substr(0, 90)) + RecordingEntry(kT2, f1.substr(90)), {}, kT2},
+        {ts("junk" + kT2 + "UTC and more"), {}, kT2},
+        {ts(early), {}},                // "UTC" at position 24
+        {ts(late), {}, "\x09" + late},  // at 25
+        {ts("no time at all here, sorry!"), {}},
+        {ms("\0\0\0\0\0\0\x05\xDC"), {}, "1970-01-01 00:00:01.500 UTC", "00000000000005DC"},
+        {ms("\0\0\0\0\0\0\0\x05"), {}, "1970-01-01 00:00:00.005 UTC"},
+        {ms("\0\0\0\xDC\x6A\xCF\xA8\x0B"), {}, "1999-12-31 23:59:58.987 UTC"},
+        {ms("\0\0\xE6\x77\xD2\x1F\xDB\xFF"), {}, "9999-12-31 23:59:59.999 UTC"},
+        {ms("\0\0\xE6\x77\xD2\x1F\xDC\0"), {}},               // the first millisecond after 9999
+        {ts("ABCDEFGH"), {}, "earlier", "4142434445464748"},  // also a count, far beyond
     };
     for (const Case& c : cases) {
-        HandleRecordingPiece(session->Road(), c.record);
-        EXPECT_EQ(session->currentRxTimestamp, c.expected) << c.record;
+        SCOPED_TRACE(::testing::PrintToString(c.bytes.substr(0, 40)));
+        auto session = std::make_unique<Session>();
+        session->currentRxTimestamp = "earlier";
+        EXPECT_EQ(ReadKissBytes(session->Road(), c.bytes), std::ssize(c.packets));
+        for (int i = 0; i < std::ssize(c.packets); ++i)
+            EXPECT_EQ(session->records.Record(i + 1).Values[0], c.packets[i]);
+        EXPECT_EQ(session->frameLog.empty(), c.packets.empty());  // nothing else was decoded
+        EXPECT_EQ(session->currentRxTimestamp, c.rx);
+        if (!c.packets.empty())
+            EXPECT_EQ(session->records.Record(std::ssize(c.packets)).RxTime, c.rx);
+        EXPECT_EQ(session->currentHexText.substr(0, c.hex.size()), c.hex);
     }
-    // eight printable bytes after 0x09 are still a numeric timestamp, one
-    // far beyond the year 9999: the RX timestamp stays
-    HandleRecordingPiece(session->Road(), "\x09" "ABCDEFGH");
-    EXPECT_EQ(session->currentRxTimestamp, "9999-12-31 23:59:59.999 UTC");
-    EXPECT_EQ(session->currentHexText, "4142434445464748");
-}
-
-TEST_F(RecordingReaderTest, NumericTimestampFollowsTheRegionalForm) {
-    session->regional = RegionalSettings::CommaDecimal();
-    EXPECT_EQ(NumericTimestampText(1500, session->regional), "01.01.1970 00:00:01.500 UTC");
-}
-
-TEST_F(RecordingReaderTest, SplitBeaconIsNotDecoded) {
-    std::string chunk = KissFrame(Beacon(1));
-    std::string file = RecordingEntry(kT1, chunk.substr(0, 90)) + RecordingEntry(kT2, chunk.substr(90));
-    EXPECT_EQ(Read(file), 0);
-    EXPECT_EQ(session->currentRxTimestamp, kT2);
-}
-
-TEST_F(RecordingReaderTest, FrameBeforeAnyTimestampKeepsTheEarlierStamp) {
-    session->currentRxTimestamp = "from the last file";
-    EXPECT_EQ(Read(KissFrame(Beacon(1))), 1);
-    EXPECT_EQ(session->records.Record(1).RxTime, "from the last file");
-}
-
-TEST_F(RecordingReaderTest, UnreadableFileImportsNothingAndSaysWhy) {
-    std::string error;
-    EXPECT_FALSE(ReadKissFile(session->Road(), "/nonexistent/x.kss", error));
-    EXPECT_FALSE(error.empty());
-    testing::TempDir dir;
-    EXPECT_FALSE(ReadKissFile(session->Road(), dir.path().string(), error));
-    EXPECT_EQ(session->RecordCount(), 0);
+    EXPECT_EQ(NumericTimestampText(1500, RegionalSettings::CommaDecimal()),
+              "01.01.1970 00:00:01.500 UTC");
 }
 
 }  // namespace
