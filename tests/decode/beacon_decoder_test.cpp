@@ -96,6 +96,7 @@ TEST_F(BeaconDecoderTest, KnownFrameGivesEveryChannelAndTheLogLine) {
     std::string spare15 = known, spare32 = known;
     spare15[15] = '\x81';
     spare32[32] = '\x81';
+    // Each pass starts after a reset, so each is numbered 1 again.
     for (const std::string& frame : {known, spare15, spare32}) {
         records->Reset();
         frameLog.clear();
@@ -173,7 +174,6 @@ TEST_F(BeaconDecoderTest, FullStoreLogsButStoresNothing) {
     std::string frame = Plausible().Frame();
     for (int i = 0; i < RecordStore::kCapacity; ++i) ASSERT_TRUE(Decode(frame).Stored());
     frame[0] = '\xC0';
-    EXPECT_EQ(records->RecordCount(), 10000);
     frameLog.clear();
     rxTimestamp = "late";
     DecodeResult r = Decode(frame);
@@ -192,15 +192,6 @@ TEST_F(BeaconDecoderTest, OverlongFrameWritesNoLogAndNoRecord) {
     EXPECT_EQ(records->RecordCount(), 0);
     EXPECT_TRUE(frameLog.empty());
     EXPECT_EQ(frameBytes.ReadU8(254), 1);
-}
-
-TEST_F(BeaconDecoderTest, ResetRenumbersAndLowersTheUpperBound) {
-    const std::string frame = Plausible().Frame();
-    for (int i = 0; i < 5; ++i) Decode(frame);
-    EXPECT_EQ(upperBound, 5);
-    records->Reset();
-    EXPECT_EQ(Decode(frame).record, 1);
-    EXPECT_EQ(upperBound, 1);
 }
 
 }  // namespace
