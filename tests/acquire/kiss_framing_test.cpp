@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "acquire/recording_writer.h"
+#include "acquire/utc_clock.h"
 
 namespace kelvanor {
 namespace {
@@ -12,8 +13,7 @@ using namespace std::string_literals;
 TEST(KissUnescapeTest, TwoPassesInOrder) {
     const std::pair<std::string, std::string> cases[] = {
         {"\xDB\xDD\xDC"s, "\xDB\xDC"s},  // FESC TFESC, then a lone TFEND
-        {"\xDB\xDC"s, "\xC0"s},
-        {"\xDB\xDD"s, "\xDB"s},
+        {"\xDB\xDC"s, "\xC0"s},         {"\xDB\xDD"s, "\xDB"s},
         {"\xDB\x41"s, "\xDB\x41"s},  // FESC before anything else stays
         {"\x01\xDB"s, "\x01\xDB"s},  // and at the end
     };
@@ -38,8 +38,29 @@ TEST(HexTest, TwoUpperCaseDigits) {
 
 TEST(RecordingWriterTest, TimestampRecordThenTheChunkUnchanged) {
     EXPECT_EQ(RecordingEntry("2021-02-04 12:54:56.123 UTC", "\xC0\x00\x41\xC0"s),
-              "\xC0\x09" "2021-02-04 12:54:56.123 UTC" "\xC0\xC0\x00\x41\xC0"s);
+              "\xC0\x09"
+              "2021-02-04 12:54:56.123 UTC"
+              "\xC0\xC0\x00\x41\xC0"s);
     EXPECT_EQ(RecordingFileName(2021, 2, 4), "2021-02-04_kelvanor.kss");
+}
+
+TEST(UtcTextTest, DateTimeAndMillisecondsOfTheUtcClock) {
+    const struct {
+        long long milliseconds;  // since 1970
+        const char* text;
+    } cases[] = {
+        {0, "1970-01-01 00:00:00.000"},
+        {60000, "1970-01-01 00:01:00.000"},
+        {3600000 - 1, "1970-01-01 00:59:59.999"},
+        {1606684801141, "2020-11-29 21:20:01.141"},
+        {951782400000, "2000-02-29 00:00:00.000"},
+        {-1, "1969-12-31 23:59:59.999"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(UtcText(std::chrono::system_clock::time_point(
+                      std::chrono::milliseconds(c.milliseconds))),
+                  c.text);
+    }
 }
 
 }  // namespace
