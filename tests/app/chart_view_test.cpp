@@ -76,8 +76,7 @@ struct Chart {
                 box |= is(image.pixel(x, y)) ? QRect(x, y, 1, 1) : QRect();
         return box;
     }
-    // The series ink anywhere above the category labels, and in one pixel column.
-    QRect Series() const { return Find(QRect(0, 0, image.width(), plot.bottom() + 4), IsSeries); }
+    // The series ink in one pixel column of the plot.
     QRect Column(int x) const { return Find({x, plot.y() - 3, 1, plot.height() + 6}, IsSeries); }
 };
 
@@ -184,7 +183,7 @@ private slots:
         QFETCH(int, points);
         QFETCH(bool, bars);
         const int high = points * 55 / 100;
-        ChartModel m = Model(Values(points, 1.0), bars);
+        ChartModel m = Model(Values(points, -1.0), bars);  // the axis runs from -2 to 6
         m.values[high] = 5;
         Chart c(&m);
         const ChartViewport whole = c.view.Viewport();
@@ -196,8 +195,10 @@ private slots:
             if (step == 3) std::reverse(m.values.begin(), m.values.end());
             if (step == 3) c.view.ModelChanged();
             const int at = step == 3 ? points - 1 - high : high;
-            const QRect series = c.Paint().Series();
+            // Nothing of the series above, left or right of the plot.
+            const QRect series = c.Paint().Find({0, 0, 800, c.plot.bottom() + 4}, IsSeries);
             QVERIFY(c.plot.adjusted(0, -3, 1, 3).contains(series));
+            QVERIFY(points == 1 || series.bottom() < c.plot.bottom() - 20);  // bars hang from zero
             const QRect peak = c.Find({c.plot.x() + 1, series.top(), c.plot.width(), 3}, IsSeries);
             QVERIFY(std::abs(peak.center().x() - c.X(at + 0.5)) <= 1);
             QVERIFY(peak.width() <= c.X(at + 1) - c.X(at) + 4);
