@@ -113,7 +113,7 @@ struct SessionTest : ::testing::Test {
 TEST_F(SessionTest, ReadoutNamesRecordTimeAndValueWithUnit) {
     EXPECT_EQ(ReadoutText(session, 1), "");  // nothing charted yet
     DrawChannelChart(session, 3);
-    EXPECT_EQ(ReadoutText(session, 4), "#4   2020-11-29 21:20:07.174 UTC   7.82 V");
+    EXPECT_EQ(ReadoutText(session, 1), "#1   2020-11-29 21:20:01.141 UTC   7.823 V");  // the first
     DrawChannelChart(session, 0);
     EXPECT_EQ(ReadoutText(session, 10), "#10   2020-11-29 21:20:19.270 UTC   48222");
     EXPECT_EQ(ReadoutText(session, 0) + ReadoutText(session, 11), "");  // records the chart lacks
