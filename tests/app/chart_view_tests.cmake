@@ -5,6 +5,7 @@ if(TARGET kelvanor_chart_view)
 
     add_executable(kelvanor_chart_view_tests ${CMAKE_CURRENT_LIST_DIR}/chart_view_test.cpp)
     set_target_properties(kelvanor_chart_view_tests PROPERTIES AUTOMOC ON)
+    target_include_directories(kelvanor_chart_view_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/..)
     target_link_libraries(kelvanor_chart_view_tests PRIVATE kelvanor_chart_view Qt6::Test Qt6::Widgets)
     target_compile_options(kelvanor_chart_view_tests PRIVATE -Wall -Wextra)
 
