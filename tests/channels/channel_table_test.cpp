@@ -56,6 +56,7 @@ TEST(ChannelTableTest, PagesFillRowByRowThreeAcross) {
         }
     }
     EXPECT_EQ(Channel(52).page, 0);
+    EXPECT_EQ(Channel(52).number, 52);
     EXPECT_EQ(Channel(0).name, "Beacon Packet");
     EXPECT_EQ(Channel(117).name, "ADCS IMU Temp");
     EXPECT_THROW(Channel(118), IndexOutOfRange);
