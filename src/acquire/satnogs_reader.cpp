@@ -155,19 +155,4 @@ int ReadSatnogsText(const FrameRoad& road, std::string_view text, ImportHooks& h
     return stored;
 }
 
-bool ReadSatnogsLog(const FrameRoad& road, const std::string& path, ImportHooks& hooks,
-                    std::string& error) {
-    std::string contents;
-    if (!ReadWholeFile(path, contents, error)) return false;
-    ReadSatnogsText(road, contents, hooks);
-    return true;
-}
-
-bool NormaliseLogFileOnDisk(const std::string& path, std::string& error) {
-    std::string contents;
-    if (!ReadWholeFile(path, contents, error)) return false;
-    if (!NormaliseLineEnds(contents)) return true;
-    return ReplaceFileAtomically(path, contents, error);
-}
-
 }  // namespace kelvanor

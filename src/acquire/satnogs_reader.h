@@ -36,14 +36,4 @@ bool NormaliseLineEnds(std::string& text);
 // the number of records stored.
 int ReadSatnogsText(const FrameRoad& road, std::string_view text, ImportHooks& hooks);
 
-// Reads a log file and imports it; the file is only read. When it cannot be
-// read, the result is false, `error` holds the reason and nothing is logged.
-bool ReadSatnogsLog(const FrameRoad& road, const std::string& path, ImportHooks& hooks,
-                    std::string& error);
-
-// The window's step before reading: an LF-only log is rewritten on disk with
-// CR LF, atomically. Returns false with `error` when the file could not be
-// read or rewritten.
-bool NormaliseLogFileOnDisk(const std::string& path, std::string& error);
-
 }  // namespace kelvanor

@@ -93,11 +93,12 @@ TEST_F(BeaconDecoderTest, KnownFrameGivesEveryChannelAndTheLogLine) {
     const std::string known = FromHex(kKnownFrame);
     ASSERT_EQ(known.size(), 201u);
     // Offsets 15 and 32 belong to no field: whatever they hold, nothing changes.
-    std::string spare15 = known, spare32 = known;
+    std::string spare15 = known, spare32 = known, bits = known;
     spare15[15] = '\x81';
     spare32[32] = '\x81';
+    bits[62] = '\xAA';  // channels 29 to 36 flip
     // Each pass starts after a reset, so each is numbered 1 again.
-    for (const std::string& frame : {known, spare15, spare32}) {
+    for (const std::string& frame : {known, spare15, spare32, bits}) {
         records->Reset();
         frameLog.clear();
         rxTimestamp = "2023-10-07 13:20:01.141 UTC";
@@ -113,6 +114,8 @@ TEST_F(BeaconDecoderTest, KnownFrameGivesEveryChannelAndTheLogLine) {
         for (int c = 0; c < kChannelCount; ++c) {
             if (c >= 47 && c <= 54) {
                 EXPECT_NEAR(rec.Values[c], kKnownValues[c], 1e-9) << "channel " << c;
+            } else if (c >= 29 && c <= 36 && frame == bits) {
+                EXPECT_EQ(rec.Values[c], 1 - kKnownValues[c]) << "channel " << c;
             } else {
                 EXPECT_DOUBLE_EQ(rec.Values[c], kKnownValues[c]) << "channel " << c;
             }

@@ -78,7 +78,8 @@ TEST(BytesToNumberTest, AssemblesLeastSignificantFirstAndRefusesBadRanges) {
     EXPECT_EQ(BytesToNumber(bytes, 1, 3, true, reporter), 0xFF1234);
     EXPECT_EQ(BytesToNumber(bytes, 1, 3, false, reporter), -0x10000 + 0x1234);
     EXPECT_EQ(BytesToNumber(bytes, 1, 0, true, reporter), 0xFF1234);  // last below 1: to the end
-    EXPECT_EQ(BytesToNumber(bytes, 3, 3, false, reporter), 255);      // one element is unsigned
+    EXPECT_EQ(BytesToNumber(bytes, 3, 3, false, reporter), 255);
+    EXPECT_EQ(BytesToNumber(bytes, 1, 1, true, reporter), 0x34);      // one element is unsigned
     EXPECT_TRUE(reporter.messages.empty());
     EXPECT_EQ(BytesToNumber(bytes, 3, 2, true, reporter), -1);
     EXPECT_EQ(BytesToNumber(bytes, -1, 2, true, reporter), -1);

@@ -36,6 +36,7 @@ TEST(NumberTextTest, GeneralForm) {
         {1e-10, "1E-10"},
         {std::numeric_limits<double>::quiet_NaN(), "NaN"},
         {-std::numeric_limits<double>::infinity(), "-Infinity"},
+        {std::numeric_limits<double>::infinity(), "Infinity"},
     };
     for (const Case& c : cases) EXPECT_EQ(NumberText(c.value), c.expected) << c.expected;
 }

@@ -19,6 +19,9 @@ TEST(WholeAndFractionPartTest, SplitThroughThe15DigitText) {
     // 0.99999999999999999 prints as 1 and so has no fraction
     EXPECT_EQ(WholePart(0.9999999999999999), 1);
     EXPECT_EQ(FractionPart(0.9999999999999999), 0);
+    // below 1E-04 the text has the E form: no whole part, all fraction
+    EXPECT_EQ(WholePart(0.00001), 0);
+    EXPECT_EQ(FractionPart(-0.00001), 0.00001);
 }
 
 TEST(WholeAndFractionPartTest, WholePartsBeyond32BitsFail) {
