@@ -87,11 +87,11 @@ TEST(LiveArrivalTest, TakenRecordedDecodedAndReadBack) {
 
 // What stands at the day file's name (or the folder's, `forFolder`) is never
 // followed, waited on or replaced: the arrival is decoded, not recorded.
-// (A dangling link at the name: the window tests.)
 TEST(LiveArrivalTest, NoRecordingIntoWhatIsNoRegularFile) {
     using S = testing::Special;
     const std::tuple<S, const char*, bool> cases[] = {
         {S::Folder, "Is a directory", false},
+        {S::Link, "not a regular file", false},  // dangling
         {S::Fifo, "not a regular file", false},
         {S::FifoBeingRead, "not a regular file", false},
         {S::Socket, "not a regular file", false},
@@ -123,8 +123,8 @@ TEST(LiveArrivalTest, FirstArrivalAfterMidnightStartsANewDatedFile) {
     testing::TempDir dir;
     auto s = std::make_unique<Session>();
     const std::string wire = KissFrame(Beacon(1)), next = dir.File("2021-02-05_kelvanor.kss");
-    SteppingClock crossing(TimePoint(milliseconds(1612483199999LL)),
-                           milliseconds(1));  // 23:59:59.999
+    // From 23:59:59.999 on.
+    SteppingClock crossing(TimePoint(milliseconds(1612483199999LL)), milliseconds(1));
     // The folder is given with a slash at the end: the name has one slash.
     EXPECT_EQ(HandleArrival(*s, wire, crossing, dir.path().string() + "/").recordingPath, next);
     EXPECT_EQ(s->records.Record(1).RxTime, "2021-02-04 23:59:59.999 UTC");
