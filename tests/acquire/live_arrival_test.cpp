@@ -8,98 +8,111 @@
 
 #include <cerrno>
 #include <filesystem>
-#include <utility>
+#include <map>
+#include <sstream>
 
 #include "acquire/kiss_file_reader.h"
 #include "acquire/kiss_framing.h"
 #include "acquire/recording_writer.h"
-#include "acquire/utc_clock.h"
 #include "export/csv_export.h"
 #include "session/handlers.h"
 #include "session/session.h"
 #include "support/plausible_beacon.h"
 #include "support/small_disk.h"
 #include "support/special_file.h"
+#include "support/stepping_clock.h"
 #include "support/temp_dir.h"
 
 namespace kelvanor {
 namespace {
 
-using std::chrono::milliseconds;
-using TimePoint = std::chrono::system_clock::time_point;
-const TimePoint kNoon(milliseconds(1612443296123LL));  // 2021-02-04 12:54:56.123 UTC
+using testing::kNoon, testing::SteppingClock, testing::TimePoint, std::chrono::milliseconds;
 const std::string kDay = "/2021-02-04_kelvanor.kss";
+using Strings = std::vector<std::string>;
 
-// Every reading returns the current time, then moves on by `step`.
-struct SteppingClock final : UtcClock {
-    explicit SteppingClock(TimePoint start, milliseconds step = {}) : now(start), step(step) {}
-    TimePoint Now() const override { return std::exchange(now, now + step); }
-    mutable TimePoint now;  // the next reading
-    const milliseconds step;
-};
-
-std::string Beacon(unsigned packet) { return testing::PlausibleBeacon(packet, 660000037.5 + packet).Frame(); }
+std::string Beacon(unsigned packet) {
+    return testing::PlausibleBeacon(packet, 660000037.5 + packet).Frame();
+}
 
 // Arrivals in order, whether each is taken (10 bytes or more once the FENDs
 // are gone and the escapes undone) and so recorded as received, the records
 // decoded (only an arrival that is exactly one beacon, of any address and
-// command byte, recorded or not), and the records the recording gives back.
-// What stands at the day file's name is never followed, waited on or replaced.
+// command byte), and the records the recording gives back.
 TEST(LiveArrivalTest, TakenRecordedDecodedAndReadBack) {
     const std::string wire = KissFrame(Beacon(7)), nine(9, 'A');  // 203 bytes, no escapes
-    using K = FileErrorKind;
-    using S = testing::Special;
-    // clang-format off
-    // why: why it was not recorded; forFolder: the special file stands where the folder should.
-    struct Case { const char* name; std::vector<std::string> chunks; std::vector<bool> taken; int records, readBack;
-                  std::optional<S> at; K kind = K::None; const char* why = nullptr; bool forFolder = false; };
-    const Case cases[] = {
+    const std::string escaped = KissFrame(Beacon(0x00DBC0C0));    // counter: FEND FEND FESC 0x00
+    const std::string foreign = KissFrame(Beacon(9).replace(0, 15, "\x05ZZZZZZZZZZZZZZ"));
+    const Strings shortPieces = {"",
+                                 std::string(1, kFend),
+                                 std::string(20, kFend),
+                                 nine,
+                                 kFend + nine + kFend,  // the last: 10 bytes, 9 un-escaped
+                                 std::string(8, 'A') + kFesc + kTfend};
+    const std::tuple<const char*, Strings, std::vector<bool>, int, int> cases[] = {
         {"one beacon", {wire}, {true}, 1, 1},
-        {"escaped beacon", {KissFrame(Beacon(0x00DBC0C0))}, {true}, 1, 1},  // counter: FEND FEND FESC 0x00
-        {"any address and command byte", {KissFrame(Beacon(9).replace(0, 15, "\x05ZZZZZZZZZZZZZZ"))}, {true}, 1, 0},
+        {"escaped beacon", {escaped}, {true}, 1, 1},
+        {"any address and command byte", {foreign}, {true}, 1, 0},
         {"two beacons in one arrival", {wire + KissFrame(Beacon(8))}, {true}, 0, 2},
         {"tail of 10 bytes + FEND", {wire.substr(0, 192), wire.substr(192)}, {true, true}, 0, 0},
         {"tail of 9 bytes + FEND", {wire.substr(0, 193), wire.substr(193)}, {true, false}, 0, 0},
         {"head of FEND + 9 bytes", {wire.substr(0, 10), wire.substr(10)}, {false, true}, 0, 0},
         {"head of FEND + 10 bytes", {wire.substr(0, 11), wire.substr(11)}, {true, true}, 0, 0},
-        {"short pieces", {"", std::string(1, kFend), std::string(20, kFend), nine, kFend + nine + kFend,
-                          std::string(8, 'A') + kFesc + kTfend}, std::vector<bool>(6, false), 0, 0},  // 10 bytes, 9 un-escaped
-        {"a folder at the name", {wire}, {true}, 1, 0, S::Folder, K::Other, "Is a directory"},
-        {"a dangling link", {wire}, {true}, 1, 0, S::Link, K::Other, "not a regular file"},
-        {"a FIFO nobody reads", {wire}, {true}, 1, 0, S::Fifo, K::Other, "not a regular file"},
-        {"a FIFO being read", {wire}, {true}, 1, 0, S::FifoBeingRead, K::Other, "not a regular file"},
-        {"a socket", {wire}, {true}, 1, 0, S::Socket, K::Other, "not a regular file"},
-        {"a link to itself for the folder", {wire}, {true}, 1, 0, S::Link, K::Other, "Too many levels of symbolic links", true},
+        {"short pieces", shortPieces, std::vector<bool>(6, false), 0, 0},
     };
-    // clang-format on
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, chunks, taken, records, readBack] : cases) {
+        SCOPED_TRACE(name);
         testing::TempDir dir;
-        const std::string folder = dir.path().string() + (c.forFolder ? "/loop" : ""), day = folder + kDay;
-        const int fd = c.at ? MakeSpecial(*c.at, c.forFolder ? folder : day, c.forFolder ? folder : dir.File("made")) : -1;
+        const std::string day = dir.path().string() + kDay;
         auto s = std::make_unique<Session>();
         s->statusText = s->currentRxTimestamp = "before";
-        SteppingClock clock(kNoon);
+        SteppingClock clock;
         std::string file, status = "before";
-        for (std::size_t i = 0; i < c.chunks.size(); ++i) {
-            const ArrivalOutcome out = HandleArrival(*s, c.chunks[i], clock, folder);
-            EXPECT_EQ(out.handled, c.taken[i]) << i;
-            EXPECT_EQ(out.errorKind, c.kind);
-            EXPECT_EQ(out.fileError, c.why ? c.why : "");  // nothing said of an append that worked
-            if (!c.taken[i]) continue;
-            status = c.why ? "not recorded: " + day + ": " + c.why
-                           : std::to_string(c.chunks[i].size()) + " bytes has been added to " + day;
-            if (!c.why) file += RecordingEntry("2021-02-04 12:54:56.123 UTC", c.chunks[i]);
+        for (std::size_t i = 0; i < chunks.size(); ++i) {
+            const ArrivalOutcome out = HandleArrival(*s, chunks[i], clock, dir.path().string());
+            EXPECT_EQ(out.handled, taken[i]) << i;
+            EXPECT_EQ(out.fileError, "");  // nothing said of an append that worked
+            if (!taken[i]) continue;
+            status = std::to_string(chunks[i].size()) + " bytes has been added to " + day;
+            file += RecordingEntry("2021-02-04 12:54:56.123 UTC", chunks[i]);
         }
-        if (fd >= 0) close(fd);
-        EXPECT_EQ(s->RecordCount(), c.records);
+        EXPECT_EQ(s->RecordCount(), records);
         EXPECT_EQ(s->statusText, status);
         EXPECT_EQ(s->currentRxTimestamp == "before", status == "before");
-        if (c.at) continue;  // what stands there is never read
-        EXPECT_EQ(std::filesystem::exists(day) ? testing::ReadFile(day) : "(no file)", file.empty() ? "(no file)" : file);
+        EXPECT_EQ(std::filesystem::exists(day) ? testing::ReadFile(day) : "", file);
         auto back = std::make_unique<Session>();
-        EXPECT_EQ(ReadKissBytes(back->Road(), file), c.readBack);
-        if (c.readBack >= c.records) EXPECT_EQ(CsvText(back->records, '.', 1, c.records), CsvText(*s));
+        EXPECT_EQ(ReadKissBytes(back->Road(), file), readBack);
+        if (readBack >= records) EXPECT_EQ(CsvText(back->records, '.', 1, records), CsvText(*s));
+    }
+}
+
+// What stands at the day file's name (or the folder's, `forFolder`) is never
+// followed, waited on or replaced: the arrival is decoded, not recorded.
+TEST(LiveArrivalTest, NoRecordingIntoWhatIsNoRegularFile) {
+    using S = testing::Special;
+    const std::tuple<S, const char*, bool> cases[] = {
+        {S::Folder, "Is a directory", false},
+        {S::Link, "not a regular file", false},  // dangling
+        {S::Fifo, "not a regular file", false},
+        {S::FifoBeingRead, "not a regular file", false},
+        {S::Socket, "not a regular file", false},
+        {S::Link, "Too many levels of symbolic links", true},
+    };
+    for (const auto& [special, why, forFolder] : cases) {
+        SCOPED_TRACE(why);
+        testing::TempDir dir;
+        const std::string folder = dir.path().string() + (forFolder ? "/loop" : ""),
+                          day = folder + kDay;
+        const int fd =
+            MakeSpecial(special, forFolder ? folder : day, forFolder ? folder : dir.File("made"));
+        auto s = std::make_unique<Session>();
+        SteppingClock clock;
+        const ArrivalOutcome out = HandleArrival(*s, KissFrame(Beacon(7)), clock, folder);
+        if (fd >= 0) close(fd);
+        EXPECT_TRUE(out.handled);
+        EXPECT_EQ(out.errorKind, FileErrorKind::Other);
+        EXPECT_EQ(out.fileError, why);
+        EXPECT_EQ(s->RecordCount(), 1);
+        EXPECT_EQ(s->statusText, "not recorded: " + day + ": " + why);
     }
 }
 
@@ -110,7 +123,8 @@ TEST(LiveArrivalTest, FirstArrivalAfterMidnightStartsANewDatedFile) {
     testing::TempDir dir;
     auto s = std::make_unique<Session>();
     const std::string wire = KissFrame(Beacon(1)), next = dir.File("2021-02-05_kelvanor.kss");
-    SteppingClock crossing(TimePoint(milliseconds(1612483199999LL)), milliseconds(1));  // 23:59:59.999
+    // From 23:59:59.999 on.
+    SteppingClock crossing(TimePoint(milliseconds(1612483199999LL)), milliseconds(1));
     // The folder is given with a slash at the end: the name has one slash.
     EXPECT_EQ(HandleArrival(*s, wire, crossing, dir.path().string() + "/").recordingPath, next);
     EXPECT_EQ(s->records.Record(1).RxTime, "2021-02-04 23:59:59.999 UTC");
@@ -127,7 +141,7 @@ TEST(LiveArrivalTest, FullDiskKeepsWholeEntriesAndResumes) {
     testing::SmallDisk disk(dir.File("disk"), "size=8k");
     if (!disk.Mounted()) GTEST_SKIP() << disk.Why();
     auto s = std::make_unique<Session>();
-    SteppingClock clock(kNoon);
+    SteppingClock clock;
     std::string expected;
     int packet = 0;
     auto arrive = [&] {
@@ -150,8 +164,9 @@ TEST(TrimFrameLogTest, KeepsTheNewestWholeLinesWithinTheLimit) {
     std::string log;  // 16890 bytes, lines of 15 to 17 bytes
     for (int i = 0; i < 1000; ++i) log += "line " + std::to_string(i) + " | 00AB\r\n";
     // Over the limit, the newest whole lines that fit in three quarters of it stay.
-    const std::pair<std::size_t, const char*> cases[] = {{16890, "line 0 |"}, {16889, "line 255"}, {400, "line 983"}, {0, ""}};
-    for (const auto& [limit, first] : cases) {
+    const std::map<std::size_t, std::string> firstLines = {
+        {16890, "line 0 |"}, {16889, "line 255"}, {400, "line 983"}, {0, ""}};
+    for (const auto& [limit, first] : firstLines) {
         std::string trimmed = log;
         TrimFrameLog(trimmed, limit);
         EXPECT_EQ(trimmed.substr(0, 8), first) << limit;
@@ -162,27 +177,28 @@ TEST(TrimFrameLogTest, KeepsTheNewestWholeLinesWithinTheLimit) {
 // What the status line and the indicator show of the files and the connection.
 TEST(LiveStatusTest, FileErrorKindsAndWinsockStates) {
     using K = FileErrorKind;
-    // clang-format off
     const std::tuple<std::vector<int>, K, const char*> cases[] = {
-        {{0}, K::None, "(none)"}, {{EACCES, EISDIR}, K::Other, "(none)"}, {{ENOENT, ENOTDIR}, K::FileNotFound, "File Not Found"},
+        {{0}, K::None, "(none)"},
+        {{EACCES, EISDIR}, K::Other, "(none)"},
+        {{ENOENT, ENOTDIR}, K::FileNotFound, "File Not Found"},
         {{ETXTBSY, EBUSY, EAGAIN}, K::FileAlreadyOpen, "File Already Open"},
         {{EIO, ENOSPC, EROFS, ENXIO, ENODEV}, K::DiskNotReady, "Disk Not Ready"}};
-    // clang-format on
     for (const auto& [errors, kind, text] : cases) {
         for (int e : errors) EXPECT_EQ(FileErrorKindOf(e), kind) << e;
         EXPECT_STREQ(FileErrorMessage(kind) ? FileErrorMessage(kind) : "(none)", text);
     }
-
-    const IndicatorColour grey{192, 192, 192}, yellow{255, 255, 0}, green{0, 255, 0}, red{255, 0, 0};
-    // clang-format off
-    const std::pair<const char*, std::optional<IndicatorColour>> states[] = {  // -1 to 10
-        {"", std::nullopt}, {"Closed", grey}, {"Open", yellow}, {"Listening", yellow}, {"Connection pending", yellow},
-        {"Resolving host", yellow}, {"Host resolved", yellow}, {"Connecting", yellow}, {"Connected", green},
-        {"Peer is closing the connection", yellow}, {"Error", red}, {"", std::nullopt}};
-    // clang-format on
-    for (int state = -1; state <= 10; ++state) {
-        EXPECT_STREQ(WinsockStateText(state), states[state + 1].first) << state;
-        EXPECT_EQ(WinsockStateColour(state), states[state + 1].second) << state;
+    // States -1 to 10: the indicator's colour (- for none), then the text.
+    std::istringstream states(
+        "-|gClosed|yOpen|yListening|yConnection pending|yResolving host|yHost resolved|"
+        "yConnecting|GConnected|yPeer is closing the connection|rError|-");
+    const IndicatorColour grey{192, 192, 192}, yellow{255, 255, 0}, green{0, 255, 0},
+        red{255, 0, 0};
+    const std::map<char, std::optional<IndicatorColour>> rgb = {
+        {'-', std::nullopt}, {'g', grey}, {'y', yellow}, {'G', green}, {'r', red}};
+    std::string state;
+    for (int i = -1; i <= 10 && std::getline(states, state, '|'); ++i) {
+        EXPECT_EQ(WinsockStateText(i), state.substr(1)) << i;
+        EXPECT_EQ(WinsockStateColour(i), rgb.at(state[0])) << i;
     }
 }
 
