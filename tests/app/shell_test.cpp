@@ -22,27 +22,21 @@ std::string Fields(const Configuration& c) {
 // path), the last occurrence wins, unknown keys and "#" lines skipped (a
 // blank before "#" makes a key); a line without "=" or a port that is no
 // number is a problem, not fatal.
-TEST(ConfIniTest, ParsingRules) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"tcp_server = localhost\r\nSCREENSHOT=yes\r\nfollow_newest = yes\r\n",
-         "LOCALHOST||-|shot|/p/|follow|0"},
-        {"Image_Path = /Data/Shots/\r\nSCREENSHOT=\r\n", "||-||/Data/Shots/||0"},
+TEST(ShellTest, ConfIniScreenshotNamesAndProgramPaths) {
+    const std::pair<const char*, const char*> conf[] = {
+        {"tcp_server = lh\r\nSCREENSHOT=yes\r\nfollow_newest = yes\r\n", "LH||-|shot|/p/|follow|0"},
         {"#TCP_PORT=9\r\n #TCP_PORT=9\r\nTCP_SERVER=a=b\r\n", "A=B||-|shot|/p/||0"},
-        {"TCP_SERVER=a\nTCP_SERVER=b\n", "B||-|shot|/p/||0"},
         {"COLOUR=RED\r\nTCP_PORT= 8001 ", "|8001|8001|shot|/p/||0"},
-        {"garbage line\r\n\r\n   \r\nTCP_PORT=eighty\r\n", "|EIGHTY|-|shot|/p/||2"},
-        {"TCP_PORT=8001\r\nTCP_PORT=x", "|X|-|shot|/p/||1"},
+        {"Image_Path = /D/x/\r\nSCREENSHOT=\r\njunk\r\n\r\n   \r\nTCP_PORT=t", "|T|-||/D/x/||2"},
+        {"TCP_SERVER=a\nTCP_SERVER=b\nTCP_PORT=8001\r\nTCP_PORT=x", "B|X|-|shot|/p/||1"},
     };
-    for (auto [text, fields] : cases) EXPECT_EQ(Fields(ParseConfiguration(text, "/p/")), fields);
-}
-
-// The name of the data file in the image folder, "txt" made "bmp"; never a
-// file already there unless this run saved it, nor one whose PNG exists.
-TEST(ScreenshotNameTest, NameRuleAndNeverAFileOfTheOperators) {
+    for (auto [text, fields] : conf) EXPECT_EQ(Fields(ParseConfiguration(text, "/p/")), fields);
+    // The name of the data file in the image folder, "txt" made "bmp"; never a
+    // file already there unless this run saved it, nor one whose PNG exists.
     testing::TempDir dir;
     const std::string folder = dir.path().string() + "/", data = dir.File("pass1.kss");
     // a file of the operator's made before, the current file, bitmaps saved, the name
-    const std::tuple<std::string, std::string, std::set<std::string>, std::string> cases[] = {
+    const std::tuple<std::string, std::string, std::set<std::string>, std::string> shots[] = {
         {"", "/logs/x.txt", {}, "x.bmp"},
         {"", "", {}, "kelvanor.bmp"},
         {"pass1.kss", "/elsewhere/pass1.kss", {}, "pass1.bmp"},  // the recording is there
@@ -50,7 +44,7 @@ TEST(ScreenshotNameTest, NameRuleAndNeverAFileOfTheOperators) {
         {"pass1.bmp", data, {}, "pass1-2.bmp"},
         {"pass1-2.png", data, {dir.File("pass1-2.bmp")}, "pass1-3.bmp"},
     };
-    for (const auto& [create, current, saved, expected] : cases) {
+    for (const auto& [create, current, saved, expected] : shots) {
         if (!create.empty()) testing::WriteFile(dir.File(create), "the operator's");
         EXPECT_EQ(ScreenshotFileName(folder, current, saved), dir.File(expected));
     }
@@ -58,17 +52,14 @@ TEST(ScreenshotNameTest, NameRuleAndNeverAFileOfTheOperators) {
     const char* converted[][2] = {
         {"/a.b/pass", "/a.b/pass.png"}, {"/a/.hidden", "/a/.hidden.png"}, {"a.b", "a.png"}};
     for (auto [image, png] : converted) EXPECT_EQ(ConvertedImageName(image), png);
-}
-
-// A writable folder outside an installed tree keeps everything beside the
-// program; an installed one reads the user's conf.ini, else one beside the
-// program, else the shipped sample, and writes into the user's data folder.
-TEST(ProgramPathsTest, BesideTheProgramOrInTheUserFolders) {
+    // A writable folder outside an installed tree keeps everything beside the
+    // program; an installed one reads the user's conf.ini, else one beside the
+    // program, else the shipped sample, and writes into the user's data folder.
     using Str = std::string;
     const Str c = "/home/op/.config", d = "/home/op/.local/share", C = c + "/", D = d + "/";
     const Str K = D + "kelvanor/", S = "/usr/share/kelvanor/conf.ini", U = C + "kelvanor/conf.ini";
     // program folder, writable, files there, config and data homes: [user] conf.ini data folder
-    const std::tuple<const char*, bool, std::set<Str>, Str, Str, Str> cases[] = {
+    const std::tuple<const char*, bool, std::set<Str>, Str, Str, Str> paths[] = {
         {"/b/", true, {"/b/conf.ini"}, C, D, "/b/conf.ini /b/"},
         {"/opt/k", true, {}, C, D, "/opt/k/conf.ini /opt/k/"},  // no separator
         {"/usr/bin/", false, {U, S, "/usr/bin/conf.ini"}, C, D, "user " + U + " " + K},
@@ -78,19 +69,17 @@ TEST(ProgramPathsTest, BesideTheProgramOrInTheUserFolders) {
         {"/ro/bin/", false, {}, C, D, "user " + U + " " + K},               // none: the user's
         {"/ro/bin/", false, {}, "", "", "user /ro/bin/conf.ini /ro/bin/"},  // no home
     };
-    for (const auto& [dir, writable, existing, configHome, dataHome, expected] : cases) {
-        auto exists = [&](const Str& path) { return existing.contains(path); };
-        const ProgramPaths p = ChooseProgramPaths({dir, writable, configHome, dataHome, exists});
+    for (const auto& [bin, w, files, ch, dh, expected] : paths) {
+        auto p = ChooseProgramPaths({bin, w, ch, dh, [&](auto& f) { return files.contains(f); }});
         EXPECT_EQ((p.userFolders ? "user " : "") + p.confIni + " " + p.dataDir, expected);
     }
     const std::pair<const char*, const char*> parents[] = {
         {"/usr/bin/", "/usr/"}, {"/usr/bin", "/usr/"}, {"/bin/", "/"}, {"/", "/"}, {"bin/", "./"}};
-    for (auto [dir, parent] : parents) EXPECT_EQ(ParentFolder(dir), parent);
+    for (auto [bin, parent] : parents) EXPECT_EQ(ParentFolder(bin), parent);
     EXPECT_EQ(XdgFolder("/xdg/conf", "/home/op", ".config"), "/xdg/conf/");
     EXPECT_EQ(XdgFolder("relative/conf", "/home/op", ".config"), "/home/op/.config/");
     EXPECT_EQ(XdgFolder("", "/home/op/", ".local/share"), "/home/op/.local/share/");
-    EXPECT_EQ(XdgFolder(nullptr, nullptr, ".config"), "");
-    EXPECT_EQ(XdgFolder(nullptr, "", ".config"), "");
+    EXPECT_EQ(XdgFolder(nullptr, nullptr, ".config") + XdgFolder(nullptr, "", ".config"), "");
 }
 
 }  // namespace

@@ -14,12 +14,14 @@
 namespace kelvanor {
 namespace {
 
+std::string Zeros(int n) { return n == 0 ? "" : "0;" + Zeros(n - 1); }
+
 // The current file name up to its first dot, searched over the whole path
 // except inside an installed program's data folder; no current file name
 // gives the default one (in the data folder), which becomes current. The
 // name is never that of a file the last import read (here: pass.csv, also
 // spelt otherwise, and pass-2.csv): name-2.ext, name-3.ext, ... instead.
-TEST(ExportNameTest, FirstDotOfThePathAndNeverAFileTheLastImportRead) {
+TEST(ExportTest, NamesLayoutsAndAFullDisk) {
     const std::string data = "/home/op/.local/share/kelvanor/";
     std::string cases[][3] = {
         // current, data folder, expected
@@ -29,8 +31,7 @@ TEST(ExportNameTest, FirstDotOfThePathAndNeverAFileTheLastImportRead) {
         {data + "pass", data, data + "pass.csv"},
         {"/home/op/.local/pass1.kss", data, "/home/op/.csv"},  // elsewhere: the whole path
     };
-    for (auto [current, folder, expected] : cases)
-        EXPECT_EQ(ExportFileName(current, kDefaultCsvName, ".csv", folder), expected);
+    for (auto [c, f, want] : cases) EXPECT_EQ(ExportFileName(c, kDefaultCsvName, ".csv", f), want);
     std::string current;
     EXPECT_EQ(ExportFileName(current, kDefaultTlmName, ".tlm", data), data + "lumo4.tlm");
     EXPECT_EQ(ExportFileName(current, kDefaultCsvName, ".csv", data), data + "lumo4.csv");
@@ -41,16 +42,11 @@ TEST(ExportNameTest, FirstDotOfThePathAndNeverAFileTheLastImportRead) {
     EXPECT_EQ(AvoidFiles(other, {log}), dir.path().string() + "/./pass-2.csv");
     EXPECT_EQ(AvoidFiles("/a.b/pass", {"/a.b/pass"}), "/a.b/pass-2");
     EXPECT_EQ(AvoidFiles("/a/.hidden", {"/a/.hidden"}), "/a/.hidden-2");
-}
-
-std::string Zeros(int n) { return n == 0 ? "" : "0;" + Zeros(n - 1); }
-
-// The header names the 118 channels, the hidden one included; a record line
-// is its RX timestamp and every value in channel order, each closed by ";".
-// TLM: title, 54 "=", an empty line, then channels 2k and 2k+1 side by side,
-// 84 bytes a line: name 20, value 15 (a longer value left whole), unit 4, " |  ".
-TEST(ExportTest, CsvAndTlmLayoutsByteForByte) {
     auto session = std::make_unique<Session>();
+    // The header names the 118 channels, the hidden one included; a record line
+    // is its RX timestamp and every value in channel order, each closed by ";".
+    // TLM: title, 54 "=", an empty line, then channels 2k and 2k+1 side by side,
+    // 84 bytes a line: name 20, value 15 (a longer value left whole), unit 4, " |  ".
     BeaconRecord& r = *session->records.Append();
     r.RxTime = "2021-02-04 12:54:56.123 UTC";
     r.Values = {48213, 660000.0375, 0, 3.25};
@@ -68,19 +64,14 @@ TEST(ExportTest, CsvAndTlmLayoutsByteForByte) {
     EXPECT_EQ(tlm.substr(0, 29), "KELVANOR Telemetry Decoder   ");
     EXPECT_EQ(tlm.substr(at, 60), "\r\n" + std::string(54, '=') + "\r\n\r\n");
     // channels 52 and 53: the hidden channel is reported like any other
-    EXPECT_EQ(tlm.substr(at + 60 + 26 * 84, 43), "State of Charge                    C    |  ");
-    EXPECT_EQ(tlm.substr(at + 60 + 26 * 84 + 43, 48),
-              "EPS CDH Temp        a value longer than 15C   \r\n");
+    EXPECT_EQ(tlm.substr(at + 60 + 26 * 84, 91),
+              "State of Charge                    C    |  EPS CDH Temp        a value longer than "
+              "15C   \r\n");
     EXPECT_EQ(tlm.substr(tlm.size() - 44), "|  ADCS IMU Temp                      C   \r\n");
-}
-
-// An export replaces its file only once it is whole: on a disk that is full
-// the previous export stays as it was and nothing else is left behind.
-TEST(ExportTest, FailedExportOnAFullDiskKeepsThePreviousOne) {
-    testing::TempDir dir;
+    // An export replaces its file only once it is whole: on a disk that is full
+    // the previous export stays as it was and nothing else is left behind.
     testing::SmallDisk disk(dir.File("disk"), "size=64k");
     if (!disk.Mounted()) GTEST_SKIP() << disk.Why();
-    auto session = std::make_unique<Session>();
     session->currentFileName = disk.Folder() + "/pass1.kss";
     testing::WriteFile(disk.Folder() + "/pass1.csv", "the previous export");
     testing::WriteFile(disk.Folder() + "/filler", std::string(64u << 10, 'x'));

@@ -15,16 +15,16 @@ inline bool IsTimestampRecordAt(const std::string& s, std::size_t at) {
 // The chunks of a live recording, each as received, in order: what lies
 // between one timestamp record and the next. `rest` gets the bytes left
 // when the recording does not start with a timestamp record.
-inline std::vector<std::string> RecordedChunks(const std::string& recording, std::size_t* rest = nullptr) {
+inline std::vector<std::string> RecordedChunks(const std::string& s, std::size_t* rest = nullptr) {
     std::vector<std::string> chunks;
     std::size_t at = 0;
-    while (IsTimestampRecordAt(recording, at)) {
+    while (IsTimestampRecordAt(s, at)) {
         std::size_t next = at + 30;
-        while (next < recording.size() && !IsTimestampRecordAt(recording, next)) ++next;
-        chunks.push_back(recording.substr(at + 30, next - at - 30));
+        while (next < s.size() && !IsTimestampRecordAt(s, next)) ++next;
+        chunks.push_back(s.substr(at + 30, next - at - 30));
         at = next;
     }
-    if (rest != nullptr) *rest = recording.size() - at;
+    if (rest != nullptr) *rest = s.size() - at;
     return chunks;
 }
 

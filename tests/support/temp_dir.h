@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <string>
 
 namespace kelvanor::testing {
@@ -11,19 +11,14 @@ namespace kelvanor::testing {
 // A fresh folder under the system's temporary folder, removed afterwards.
 class TempDir {
 public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kelvanor-XXXXXX").string();
-        m_path = mkdtemp(pattern.data());
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(m_path, ec);
-    }
+    ~TempDir() { std::filesystem::remove_all(m_path, m_ec); }
     std::string File(const std::string& name) const { return (m_path / name).string(); }
     const std::filesystem::path& path() const { return m_path; }
 
 private:
-    std::filesystem::path m_path;
+    std::string m_pattern = (std::filesystem::temp_directory_path() / "kelvanor-XXXXXX").string();
+    std::filesystem::path m_path = mkdtemp(m_pattern.data());
+    std::error_code m_ec;
 };
 
 inline void WriteFile(const std::string& path, const std::string& bytes) {
@@ -31,10 +26,7 @@ inline void WriteFile(const std::string& path, const std::string& bytes) {
 }
 
 inline std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return {std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {}};
 }
 
 }  // namespace kelvanor::testing
