@@ -70,7 +70,8 @@ TEST(ShellTest, ConfIniScreenshotNamesAndProgramPaths) {
         {"/ro/bin/", false, {}, "", "", "user /ro/bin/conf.ini /ro/bin/"},  // no home
     };
     for (const auto& [bin, w, files, ch, dh, expected] : paths) {
-        auto p = ChooseProgramPaths({bin, w, ch, dh, [&](auto& f) { return files.contains(f); }});
+        const std::set<Str>& there = files;  // a lambda takes no structured binding (clang 14)
+        auto p = ChooseProgramPaths({bin, w, ch, dh, [&](auto& f) { return there.contains(f); }});
         EXPECT_EQ((p.userFolders ? "user " : "") + p.confIni + " " + p.dataDir, expected);
     }
     const std::pair<const char*, const char*> parents[] = {
