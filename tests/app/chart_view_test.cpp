@@ -23,23 +23,15 @@ namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
-// The rows of a table test, each named by its first member.
-template <typename Row>
-void Rows(std::initializer_list<Row> rows) {
-    QTest::addColumn<Row>("row");
-    for (const Row& r : rows) QTest::newRow(r.name) << r;
-}
-
 // A drawn model of `values`, every point labelled with a time of day.
 ChartModel Model(Values values, bool bars = true, int labelStep = -1) {
-    ChartModel m;
-    m.drawn = true;
-    m.bars = bars;
-    m.lineWidth = bars ? 1.0f : 30.0f;
-    m.labelStep = labelStep < 0 ? LabelStep(static_cast<int>(values.size())) : labelStep;
-    m.labels.assign(values.size(), "21:20:00");
-    m.values = std::move(values);
-    return m;
+    const int n = static_cast<int>(values.size());
+    return {.drawn = true,
+            .values = std::move(values),
+            .labels = std::vector<std::string>(n, "21:20:00"),
+            .bars = bars,
+            .lineWidth = bars ? 1.0f : 30.0f,
+            .labelStep = labelStep < 0 ? LabelStep(n) : labelStep};
 }
 
 bool IsSeries(QRgb c) { return qBlue(c) > 120 && qBlue(c) - qRed(c) > 40; }
@@ -80,85 +72,70 @@ struct Chart {
     QRect Column(int x) const { return Find({x, plot.y() - 3, 1, plot.height() + 6}, IsSeries); }
 };
 
-struct AxisRow {
-    const char* name;
-    Values values;
-    const char* axis;  // "min..max: " and the tick texts as shown
-};
-struct MarksRow {
-    const char* name;
-    int points, labelStep, width;
-    int tickEvery;  // categories between ticks, every one labelled
-    bool vertical;
-};
-
 }  // namespace
 
 class ChartViewTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void valueAxis_data() {
-        // clang-format off
-        Rows<AxisRow>({
-            {"ends on ticks get room", {1, 3}, "0.5..3.5: 0.5 1.0 1.5 2.0 2.5 3.0 3.5"},
-            {"all equal", {7.5, 7.5}, "6.5..8.5: 6.5 7.0 7.5 8.0 8.5"},
-            {"all zero", {0, 0}, "-1..1: -1.0 -0.5 0 0.5 1.0"},
-            {"negative", {-12.3, -4.1}, "-14..-4: -14 -12 -10 -8 -6 -4"},
-            {"zero stays an end, never -0", {-0.0, 5}, "0..6: 0 1 2 3 4 5 6"},
-            {"NaN and inf skipped", {kNaN, 1, kInf, 3, -kInf}, "0.5..3.5: 0.5 1.0 1.5 2.0 2.5 3.0 3.5"},
-            {"nothing finite", {kNaN, kInf}, "0..1: 0 0.2 0.4 0.6 0.8 1.0"},
-            {"largest doubles", {-1.7e308, 1.7e308}, "-1.7e+308..1.7e+308: -1.5e+308 -1e+308 -5e+307 0 5e+307 1e+308 1.5e+308"},
-            {"largest flat", {1.7e308}, "1.5e+308..1.79769e+308: 1.5e+308 1.55e+308 1.6e+308 1.65e+308 1.7e+308 1.75e+308"},
-            {"spread below precision", {1e20, 1e20 + 16384}, "9e+19..1.1e+20: 9e+19 9.5e+19 1e+20 1.05e+20 1.1e+20"},
-            {"tiny", {1.1e-9, 3e-9}, "1e-09..3e-09: 1e-09 1.5e-09 2e-09 2.5e-09 3e-09"},
-            {"denormal", {5e-324, 1e-323}, "-1..1: -1.0 -0.5 0 0.5 1.0"},
-        });
-        // clang-format on
-    }
+    // The value axis of a series: "min..max: " and the tick texts as shown.
     void valueAxis() {
-        QFETCH(AxisRow, row);
-        const ValueAxis a = NiceValueAxis(row.values);
-        QStringList texts;
-        for (double t : a.ticks) {
-            QVERIFY(a.Fraction(t) >= -1e-9 && a.Fraction(t) <= 1 + 1e-9);  // inside the axis
-            texts.append(QString::fromStdString(TickText(t, a)));
+        const std::pair<Values, QString> rows[] = {
+            {{1, 3}, "0.5..3.5: 0.5 1.0 1.5 2.0 2.5 3.0 3.5"},  // ends on ticks get room
+            {{7.5, 7.5}, "6.5..8.5: 6.5 7.0 7.5 8.0 8.5"},      // all equal
+            {{0, 0}, "-1..1: -1.0 -0.5 0 0.5 1.0"},
+            {{-12.3, -4.1}, "-14..-4: -14 -12 -10 -8 -6 -4"},
+            {{-0.0, 5}, "0..6: 0 1 2 3 4 5 6"},  // zero stays an end, never -0
+            {{kNaN, 1, kInf, 3, -kInf}, "0.5..3.5: 0.5 1.0 1.5 2.0 2.5 3.0 3.5"},
+            {{kNaN, kInf}, "0..1: 0 0.2 0.4 0.6 0.8 1.0"},  // nothing finite
+            {{-1.7e308, 1.7e308},
+             "-1.7e+308..1.7e+308: -1.5e+308 -1e+308 -5e+307 0 5e+307 1e+308 1.5e+308"},
+            {{1.7e308},
+             "1.5e+308..1.79769e+308: 1.5e+308 1.55e+308 1.6e+308 1.65e+308 1.7e+308 1.75e+308"},
+            {{1e20, 1e20 + 16384}, "9e+19..1.1e+20: 9e+19 9.5e+19 1e+20 1.05e+20 1.1e+20"},
+            {{1.1e-9, 3e-9}, "1e-09..3e-09: 1e-09 1.5e-09 2e-09 2.5e-09 3e-09"},
+            {{5e-324, 1e-323}, "-1..1: -1.0 -0.5 0 0.5 1.0"},  // denormal
+        };
+        for (const auto& [values, axis] : rows) {
+            const ValueAxis a = NiceValueAxis(values);
+            QStringList texts;
+            for (double t : a.ticks) {
+                QVERIFY(a.Fraction(t) >= -1e-9 && a.Fraction(t) <= 1 + 1e-9);  // inside the axis
+                texts.append(QString::fromStdString(TickText(t, a)));
+            }
+            const QString ends = QString("%1..%2: ").arg(a.min + 0.0).arg(a.max);  // + 0.0: no "-0"
+            QCOMPARE(ends + texts.join(' '), axis);
         }
-        const QString ends = QString("%1..%2: ").arg(a.min + 0.0).arg(a.max);  // + 0.0: no "-0"
-        QCOMPARE(ends + texts.join(' '), QString(row.axis));
-        for (double v : row.values) QVERIFY(!std::isfinite(v) || (a.min <= v && v <= a.max));
     }
 
-    void categoryAxis_data() {  // labels 50 px wide
-        Rows<MarksRow>({
-            {"no points", 0, 0, 900, 1, false},
-            {"auto, 100 points", 100, 0, 900, 7, false},
-            {"auto, narrow", 100, 0, 100, 56, false},
-            {"step 2 of 101 upright", 101, 2, 1800, 2, true},
-            {"step 200 of 10000 upright", 10000, 200, 900, 200, true},
-            {"step beyond points", 3, 5, 900, 5, false},
-        });
-    }
+    // The category marks (labels 50 px wide): ticks every `every` categories,
+    // each labelled, upright or not.
     void categoryAxis() {
-        QFETCH(MarksRow, row);
-        const CategoryMarks m = PlanCategoryAxis(row.points, row.labelStep, row.width, 50);
-        std::vector<int> ticks;
-        for (int i = 0; i < row.points; i += row.tickEvery) ticks.push_back(i);
-        QCOMPARE(m.ticks, ticks);
-        QCOMPARE(m.labels, ticks);
-        QCOMPARE(m.vertical, row.vertical);
+        const struct {
+            int points, labelStep, width, every;
+            bool vertical;
+        } rows[] = {{0, 0, 900, 1, false},        {100, 0, 900, 7, false},
+                    {100, 0, 100, 56, false},     {101, 2, 1800, 2, true},  // step 2, upright
+                    {10000, 200, 900, 200, true}, {3, 5, 900, 5, false}};   // step beyond points
+        for (const auto& r : rows) {
+            const CategoryMarks m = PlanCategoryAxis(r.points, r.labelStep, r.width, 50);
+            std::vector<int> ticks;
+            for (int i = 0; i < r.points; i += r.every) ticks.push_back(i);
+            QCOMPARE(std::tuple(m.ticks, m.labels, m.vertical),
+                     std::tuple(ticks, ticks, r.vertical));
+        }
     }
 
     // Bars stand on zero, up or down and as tall as their values; the line is
-    // 3 px thick; a value that is not finite leaves its category empty.
-    void valuesInTheirCategories() {
+    // 3 px thick; a value that is not finite leaves its category empty. Ticks
+    // and labels stand under every k-th category when the label step is k.
+    void valuesAndMarksInTheirCategories() {
         const ChartModel bars = Model({2, 2, kNaN, -1, kInf, -kInf, 2.5}, true);
         const ChartModel line = Model(bars.values, false);
         Chart b(&bars), l(&line);
-        for (int i = 0; i < 7; ++i) {
-            QCOMPARE(b.Column(b.X(i + 0.5)).isNull(), !std::isfinite(bars.values[i]));
-            QCOMPARE(l.Column(l.X(i + 0.5)).isNull(), !std::isfinite(bars.values[i]));
-        }
+        for (Chart* c : {&b, &l})
+            for (int i = 0; i < 7; ++i)
+                QCOMPARE(c->Column(c->X(i + 0.5)).isNull(), !std::isfinite(bars.values[i]));
         const QRect up = b.Column(b.X(0.5)), down = b.Column(b.X(3.5)), high = b.Column(b.X(6.5));
         QVERIFY(std::abs(up.bottom() - down.top()) <= 2);  // on one baseline
         QVERIFY(std::abs(up.height() - 2 * down.height()) <= 3);
@@ -166,6 +143,15 @@ private slots:
         const int lineUp = l.Column(l.X(0.5)).top(), lineDown = l.Column(l.X(3.5)).top();
         QVERIFY(l.Column(l.X(6.5)).top() < lineUp && lineUp < lineDown);
         QVERIFY(l.Column(l.X(1)).height() >= 3 && l.Column(l.X(1)).height() <= 4);
+        // Label step 5: a tick and a label under every fifth category, none elsewhere.
+        const ChartModel m = Model(Values(20, 1.0), true, 5);
+        Chart c(&m);
+        const int below = c.plot.y() + c.plot.height();
+        for (int i = 0; i < 20; ++i) {
+            const int x = c.X(i + 0.5);
+            QCOMPARE(IsInk(c.image.pixel(x, below + 2)), i % 5 == 0);
+            QCOMPARE(c.Find(QRect(x - 2, below + 6, 5, 16), IsInk).isNull(), i % 5 != 0);
+        }
     }
 
     // One high value among many shows where it falls and one category wide,
@@ -209,18 +195,6 @@ private slots:
             const bool dense = vp.X1() - vp.X0() > c.plot.width();
             for (int x = c.plot.x() + 1; dense && x <= c.plot.right(); ++x)
                 QVERIFY(!c.Column(x).isNull());
-        }
-    }
-
-    // Label step 5: a tick and a label under every fifth category, none elsewhere.
-    void ticksAndLabelsOnEveryKth() {
-        const ChartModel m = Model(Values(20, 1.0), true, 5);
-        Chart c(&m);
-        const int below = c.plot.y() + c.plot.height();
-        for (int i = 0; i < 20; ++i) {
-            const int x = c.X(i + 0.5);
-            QCOMPARE(IsInk(c.image.pixel(x, below + 2)), i % 5 == 0);
-            QCOMPARE(c.Find(QRect(x - 2, below + 6, 5, 16), IsInk).isNull(), i % 5 != 0);
         }
     }
 

@@ -15,6 +15,8 @@
 #include "sample_pass.h"
 #include "session/session.h"
 #include "support/plausible_beacon.h"
+#include "support/temp_dir.h"
+#include "support/widget_events.h"
 #include "window/channel_pages.h"
 #include "window/main_window.h"
 #include "window/qt_interfaces.h"
@@ -34,21 +36,11 @@ QByteArray ReadBytes(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-bool WriteBytes(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-void Mouse(QWidget* w, QEvent::Type type, QPointF pos, Qt::MouseButtons held = Qt::LeftButton) {
-    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-    QMouseEvent e(type, pos, w->mapToGlobal(pos), button, held, Qt::NoModifier);
-    QApplication::sendEvent(w, &e);
-}
-
-void Wheel(QWidget* w, QPointF pos, int notches) {
-    QWheelEvent e(pos, w->mapToGlobal(pos), QPoint(), QPoint(0, 120 * notches), Qt::NoButton,
-                  Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(w, &e);
+// The program's font at `points` in size.
+void SetFontSize(double points) {
+    QFont font = QApplication::font();
+    font.setPointSizeF(points);
+    QApplication::setFont(font);
 }
 
 QByteArray Wire(int packet) {
@@ -82,7 +74,8 @@ class WindowTest : public QObject, public FileChooser, public MessageSink, publi
         window.reset();
         session = std::make_unique<Session>();
         QFile::remove(dir->filePath("conf.ini"));
-        if (!confIni.isNull()) QVERIFY(WriteBytes(dir->filePath("conf.ini"), confIni));
+        if (!confIni.isNull())
+            testing::WriteFile(dir->filePath("conf.ini").toStdString(), confIni.toStdString());
         window = std::make_unique<MainWindow>(*session, *this, *this, *this,
                                               dir->path().toStdString() + "/");
         window->Form_Load();
@@ -106,27 +99,25 @@ private slots:
     void init() {
         dir = std::make_unique<QTemporaryDir>();
         sample = dir->filePath("2020-11-29_kelvanor.kss");
-        QVERIFY(WriteBytes(sample, QByteArray::fromStdString(samples::SimulatedRecording())));
+        testing::WriteFile(sample.toStdString(), samples::SimulatedRecording());
         shown.clear();
         shift = right = 0;
         Start("TCP_SERVER = localhost\r\nTCP_PORT=8001\r\n");
     }
     void cleanup() { window.reset(); }
 
-    void startUpArrangementAndMenus() {
+    void startUpMenusConfIniAndRefusedConnection() {
         QCOMPARE(Find<QLabel>("Label2")->text(), QString("[LOCALHOST:8001]"));
         QVERIFY(!Find<QCheckBox>("CheckSerial")->isVisible());  // no SERIAL_PORT, no serial box
-        QStringList captions;  // each with one keyboard letter, distinct within its menu
+        QString captions;  // each with one keyboard letter, distinct within its menu
         for (QAction* menu : window->menuBar()->actions()) {
-            QStringList items{menu->text()};
+            captions += "\n" + menu->text();
             for (QAction* item : menu->menu() ? menu->menu()->actions() : QList<QAction*>())
-                if (!item->isSeparator()) items << item->text();
-            captions << items.join('|');
+                if (!item->isSeparator()) captions += "|" + item->text();
         }
-        QCOMPARE(captions, QStringList({"&File|&Open KISS File|Open &SatNOGS CSV|E&xit",
-                                        "&TLM File|Write &CSV File|Write T&LM File|"
-                                        "Export &Visible Range...",
-                                        "&Info"}));
+        QCOMPARE(captions,
+                 QString("\n&File|&Open KISS File|Open &SatNOGS CSV|E&xit\n&TLM File|"
+                         "Write &CSV File|Write T&LM File|Export &Visible Range...\n&Info"));
         // On a screen under 1366 x 768 (offscreen: 800 x 600) the fixed client
         // area scrolls inside a window that fits.
         QVERIFY(window->screen()->availableGeometry().contains(window->frameGeometry()));
@@ -135,11 +126,8 @@ private slots:
         area->ensureWidgetVisible(Browser());
         const QPoint corner = window->client()->mapFrom(area->viewport(), QPoint());
         QVERIFY(QRect(corner, area->viewport()->size()).contains(Browser()->geometry()));
-    }
-
-    // Each conf.ini starts the program; connecting ends in "Error" and the
-    // status line says why.
-    void hostileConfIniAndRefusedConnection() {
+        // Each conf.ini starts the program; connecting ends in "Error" and the
+        // status line says why.
         const std::pair<QByteArray, QString> cases[] = {
             {QByteArray(), "TCP_SERVER"},  // no conf.ini
             {"TCP_SERVER=127.0.0.1\r\nTCP_PORT=0\r\n", "TCP_PORT"},
@@ -180,11 +168,9 @@ private slots:
         // The set name button stays set when clicked again; Shift or the right
         // button pressed anew selects a channel without a redraw.
         auto* button = Find<QRadioButton>("Option1_47");
-        button->click();
-        button->click();
-        int set = 0;
-        for (auto* b : window->findChildren<QRadioButton*>()) set += b->isChecked();
-        QVERIFY(set == 1 && button->isChecked());
+        for (int twice = 0; twice < 2; ++twice) button->click();
+        QVERIFY(button->isChecked() && std::ranges::count_if(window->findChildren<QRadioButton*>(),
+                                                             &QRadioButton::isChecked) == 1);
         Browser()->setValue(9);
         for (int* key : {&shift, &right}) {
             *key = 0x8001;
@@ -197,10 +183,9 @@ private slots:
         // A click on the chart browses; Export Visible Range writes what it
         // shows, adding ".csv" to a name without an extension.
         ChartView* chart = window->chart();
-        Wheel(chart, chart->PointOf(100), 6);
+        testing::Wheel(chart, chart->PointOf(100), 6);
         for (int record : {120, 150}) {
-            Mouse(chart, QEvent::MouseButtonPress, chart->PointOf(record));
-            Mouse(chart, QEvent::MouseButtonRelease, chart->PointOf(record), Qt::NoButton);
+            testing::Click(chart, chart->PointOf(record));
             QCOMPARE(Shown(), QString("#%1 / 300 %2").arg(record).arg(48212 + record));
         }
         const RecordSpan seen = VisibleRecords(chart->Viewport());
@@ -211,29 +196,15 @@ private slots:
         QVERIFY(!QFile::exists(dir->filePath("range")));
         // A double click (its unzoom is chart_view_test's) shows the record
         // shown before it, though its first half was a click elsewhere.
-        Mouse(chart, QEvent::MouseButtonPress, chart->PointOf(150));
-        Mouse(chart, QEvent::MouseButtonDblClick, chart->PointOf(150));
-        Mouse(chart, QEvent::MouseButtonRelease, chart->PointOf(150), Qt::NoButton);
+        for (auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonDblClick})
+            testing::Mouse(chart, type, chart->PointOf(150), Qt::LeftButton, Qt::LeftButton);
+        testing::Mouse(chart, QEvent::MouseButtonRelease, chart->PointOf(150), Qt::LeftButton, {});
         QCOMPARE(Shown(), QString("#120 / 300 48332"));
         cancel = true;  // a cancelled dialog imports the last selection again
         window->MnuOpenKISSFile_Click();
         QCOMPARE(Shown(), QString("#1 / 300 48213"));
-        // The CSV export of a SatNOGS log, which would be the log itself, takes
-        // another name.
-        cancel = false;
-        const QString satnogs = dir->filePath("satnogs.csv");
-        QVERIFY(WriteBytes(satnogs, QByteArray::fromStdString(samples::SimulatedSatnogsLog(20))));
-        Open({satnogs}, false);
-        const QByteArray before = ReadBytes(satnogs);
-        window->WriteCSVFile_Click();
-        QCOMPARE(ReadBytes(satnogs), before);
-        QCOMPARE(Text("Text4"), dir->filePath("satnogs-2.csv") + " has been written (" + satnogs +
-                                    " was read by the last import and is kept)");
-    }
-
-    // The image folder holds the operator's recording, and it is open.
-    void screenshotNeverReplacesTheOperatorsFiles() {
-        Open({sample});
+        // A screenshot goes to the image folder, which holds the operator's
+        // recording, and it is open: it takes the next free name.
         window->SetConverterProgram(QCoreApplication::applicationDirPath() + "/nconvert");
         for (const QString name : {"2020-11-29_kelvanor", "2020-11-29_kelvanor-2"}) {
             window->Command1_Click();
@@ -243,6 +214,17 @@ private slots:
                 QFile::exists(png) && !QFile::exists(dir->filePath(name + ".bmp")), 10000);
         }
         QCOMPARE(ReadBytes(sample), QByteArray::fromStdString(samples::SimulatedRecording()));
+        // The CSV export of a SatNOGS log, which would be the log itself, takes
+        // another name.
+        cancel = false;
+        const QString satnogs = dir->filePath("satnogs.csv");
+        testing::WriteFile(satnogs.toStdString(), samples::SimulatedSatnogsLog(20));
+        Open({satnogs}, false);
+        const QByteArray before = ReadBytes(satnogs);
+        window->WriteCSVFile_Click();
+        QCOMPARE(ReadBytes(satnogs), before);
+        QCOMPARE(Text("Text4"), dir->filePath("satnogs-2.csv") + " has been written (" + satnogs +
+                                    " was read by the last import and is kept)");
     }
 
     // Every text of the sample pass fits its box whole, and the whole
@@ -251,9 +233,7 @@ private slots:
     void wholeTextsAndTheInfoWindow() {
         const QFont before = QApplication::font();
         for (double scale : {1.0, 2.0}) {
-            QFont font = before;
-            font.setPointSizeF(7.5 * scale);
-            QApplication::setFont(font);
+            SetFontSize(7.5 * scale);
             Start("");
             Open({sample});
             for (int record = 1; record <= 300; ++record) {
@@ -261,10 +241,9 @@ private slots:
                 for (int c = 0; c < kChannelCount; ++c) {
                     auto* box = window->pages()->valueBox(c);
                     const double room = box->width() - 2 - 4;  // inside border and margins
-                    QVERIFY2(
-                        QFontMetricsF(box->font()).horizontalAdvance(box->text()) <= room &&
-                            box->font().pointSizeF() >= 4,
-                        qPrintable(QString("%1 at %2: %3").arg(c).arg(scale).arg(box->text())));
+                    QVERIFY2(QFontMetricsF(box->font()).horizontalAdvance(box->text()) <= room &&
+                                 box->font().pointSizeF() >= 4,
+                             qPrintable(box->objectName() + ": " + box->text()));
                 }
             }
             window->MnuInfo_Click();
@@ -279,8 +258,8 @@ private slots:
         QCOMPARE(info->findChild<QLabel*>("Label2")->text(),
                  QString("Version 0.3    (04 Feb 2021)"));
         const QString disclaimer = info->findChild<QLabel*>("Label11")->text();
-        QVERIFY(disclaimer.startsWith("THE SOFTWARE IS PROVIDED "));
-        QVERIFY(disclaimer.endsWith("USE OR PERFORMANCE OF THIS SOFTWARE."));
+        QVERIFY(disclaimer.startsWith("THE SOFTWARE IS PROVIDED ") &&
+                disclaimer.endsWith("USE OR PERFORMANCE OF THIS SOFTWARE."));
         window->MnuInfo_Click();
         QCOMPARE(window->info(), info);
         QTest::keyClick(info, Qt::Key_Escape);
@@ -330,7 +309,6 @@ private slots:
                 QTRY_COMPARE_WITH_TIMEOUT(session->RecordCount(), n, 5000);
                 const int at = follow ? n : 1;
                 QCOMPARE(Shown(), QString("#%1 / %2 %3").arg(at).arg(n).arg(70 + at));
-                QCOMPARE(Browser()->value(), at);
             }
             QCOMPARE(Text("Text4"), "not recorded: " + Day() + ": not a regular file");
             QVERIFY(shown.isEmpty() && QFileInfo(Day()).isSymLink() && QFile::remove(Day()));
@@ -347,9 +325,7 @@ private slots:
         const QDir out(qEnvironmentVariable("KELVANOR_DOC_SHOTS"));
         if (qEnvironmentVariableIsEmpty("KELVANOR_DOC_SHOTS")) QSKIP("KELVANOR_DOC_SHOTS not set");
         const QFont before = QApplication::font();
-        QFont font = before;
-        font.setPointSizeF(7.5);  // the program's own size, as in its --grab pictures
-        QApplication::setFont(font);
+        SetFontSize(7.5);  // the program's own size, as in its --grab pictures
         Start("TCP_SERVER = localhost\r\nTCP_PORT=8001\r\n");
         window->ShowWhole();
         Open({sample});
@@ -364,8 +340,9 @@ private slots:
         window->Option1_Click(3);
         Browser()->setValue(141);
         Browser()->setValue(142);
-        Wheel(window->chart(), window->chart()->PointOf(150), 6);
-        Mouse(window->chart(), QEvent::MouseMove, window->chart()->PointOf(142), Qt::NoButton);
+        ChartView* chart = window->chart();
+        testing::Wheel(chart, chart->PointOf(150), 6);
+        testing::Mouse(chart, QEvent::MouseMove, chart->PointOf(142), Qt::NoButton, {});
         QCoreApplication::processEvents();
         QImage picture = window->grab().toImage();
         QVERIFY(picture.save(out.filePath("chart-explore.png")));
