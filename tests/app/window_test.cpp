@@ -20,6 +20,7 @@
 #include "window/channel_pages.h"
 #include "window/main_window.h"
 #include "window/qt_interfaces.h"
+#include "window/twips.h"
 
 using namespace kelvanor;
 
@@ -326,17 +327,23 @@ private slots:
         if (qEnvironmentVariableIsEmpty("KELVANOR_DOC_SHOTS")) QSKIP("KELVANOR_DOC_SHOTS not set");
         const QFont before = QApplication::font();
         SetFontSize(7.5);  // the program's own size, as in its --grab pictures
+        // KELVANOR_DOC_ARRANGEMENT=F: the value pages of a window started with --scale F.
+        const QString arrangement = qEnvironmentVariable("KELVANOR_DOC_ARRANGEMENT", "1");
+        QVERIFY(SetArrangementScale(arrangement.toDouble()));
         Start("TCP_SERVER = localhost\r\nTCP_PORT=8001\r\n");
         window->ShowWhole();
         Open({sample});
         Browser()->setValue(120);
-        const int percent = qRound(window->devicePixelRatio() * 100);
+        const QString tag = QString::number(qRound(window->devicePixelRatio() * 100)) +
+                            (arrangement == "1" ? "" : "-scale" + arrangement);
         for (int page : {1, 0}) {
             Find<QTabWidget>("SSTab1")->setCurrentIndex(page);
             QCoreApplication::processEvents();
             QVERIFY(window->grab().save(
-                out.filePath(QString("values-page%1-%2.png").arg(page + 1).arg(percent))));
+                out.filePath(QString("values-page%1-%2.png").arg(page + 1).arg(tag))));
         }
+        SetArrangementScale(1);
+        if (arrangement != "1") return;
         window->Option1_Click(3);
         Browser()->setValue(141);
         Browser()->setValue(142);
