@@ -52,6 +52,9 @@ TEST(SatnogsReaderTest, HelpersAndWhichLinesBecomeRecords) {
         {H + C + kA.substr(0, 418) + C + kA.substr(0, 419) + C + kA + "00" + C + kA + L + "x" + C},
         {H + C + kA + "7" + L, "", {1}, 7},
         {H + C + std::string(kA).replace(20 + 30, 8, "G55h7x0x") + C, "", {0x070500}},
+        {H + C + std::string(kA).replace(20 + 30, 8, "50A0F00D") + C,
+         "",
+         {0x0DF0A050}},  // low digit 0
     };
     struct : ImportHooks {
         void ProcessPendingEvents() override { ++events; }

@@ -47,6 +47,7 @@ TEST(FrameBytesTest, AccessorsReadTheirByteOrderAndSignedness) {
 
 TEST(FrameBytesTest, FieldsOutsideTheBufferAreIndexFailures) {
     FrameBytes f;
+    EXPECT_NO_THROW(f.ReadU8(0));
     EXPECT_NO_THROW(f.ReadU8(254));
     EXPECT_THROW(f.ReadU8(255), IndexOutOfRange);
     EXPECT_THROW(f.ReadU8(-1), IndexOutOfRange);
