@@ -71,6 +71,8 @@ TEST(FormatObcTimeTest, TimesOutsideTheCalendarFail) {
     EXPECT_FALSE(FormatObcTime(std::numeric_limits<double>::quiet_NaN(), c));
     EXPECT_FALSE(FormatObcTime(std::numeric_limits<double>::infinity(), c));
     EXPECT_FALSE(FormatObcTime(-800000, c));  // before year 100
+    EXPECT_FALSE(FormatObcTime(-693961.5, c));  // 0099-12-31
+    EXPECT_EQ(FormatObcTime(-693960.5, c), "0100-01-01 00:00:00");
     EXPECT_FALSE(FormatObcTime(DayNumber(252455616037.0), c));  // 10000-01-01 00:00:00
     EXPECT_EQ(FormatObcTime(DayNumber(252455616037.0 - 86400), c), "9999-12-31 00:00:00");
     // just below midnight of a day number under 1: the cut makes the hour 24
