@@ -124,6 +124,18 @@ TEST_F(BeaconDecoderTest, KnownFrameGivesEveryChannelAndTheLogLine) {
     }
 }
 
+// The encoder that builds the test beacons and the sample pass is the
+// decoder's inverse: the known values, written last channel first (so a
+// field that spills over its end shows), give the known frame back.
+TEST_F(BeaconDecoderTest, EncoderWritesTheKnownValuesAsTheKnownFrame) {
+    const std::string known = FromHex(kKnownFrame);
+    BeaconEncoder b;
+    for (int c = kChannelCount - 1; c >= 0; --c)
+        if (c != 5) b.SetValue(c, kKnownValues[c]);  // 5 follows the battery
+    for (int spare : {15, 32}) b.SetByte(spare, static_cast<std::uint8_t>(known[spare]));
+    EXPECT_EQ(b.Frame(), known);
+}
+
 TEST_F(BeaconDecoderTest, FailureRowsLeaveWhatWasWritten) {
     auto spoilt = [](void (*spoil)(BeaconEncoder&)) {
         BeaconEncoder b = testing::PlausibleBeacon();
