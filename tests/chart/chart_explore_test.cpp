@@ -56,6 +56,7 @@ TEST(ChartViewportTest, CommandsGiveTheViewAndTheRecordsInIt) {
         {"zoomed, fewer: pulled in", {e150, z67, {'e', 70, 0, 20}}, "55 70 0 20 56+15 z", 100},
         {"one record shows all", {e150, z67, {'e', 1, 0, 20}}, "0 1 0 20 1+1", 100},
         {"a flat value range gets one unit", {{'e', 10, 5, 5}}, "0 10 5 6 1+10", 10},
+        {"zoomed out no further than the values", {{'e', 10, 5, 6}, {'z', 1, 2, 5, 5.5}}, "0 10 5 6 1+10", 10},
         {"a zoom by 0 is ignored", {{'z', 0, 0, 50, 5}}, "0 100 0 10 1+100", 100},
     };
     for (const auto& [name, ops, view, points] : cases) {
