@@ -24,15 +24,13 @@ constexpr HexDigits kHexDigits;
 
 int HexDigit(char c) { return kHexDigits.value[static_cast<unsigned char>(c)]; }
 
-// HexToLong of a text of one or two characters, without the general scan.
+// HexToLong of a text of one or two characters, without the general scan. A
+// prefix alone ("0x", "&H") reads 0 as HexToLong reads it: "&" is no digit,
+// and "0" followed by no digit is 0.
 int PairValue(std::string_view pair) {
     const int high = HexDigit(pair[0]);
-    if (pair.size() == 1) return high < 0 ? 0 : high;
-    if ((pair[0] == '0' && (pair[1] == 'x' || pair[1] == 'X')) ||
-        (pair[0] == '&' && (pair[1] == 'h' || pair[1] == 'H'))) {
-        return 0;  // a prefix with no digits after it
-    }
     if (high < 0) return 0;
+    if (pair.size() == 1) return high;
     const int low = HexDigit(pair[1]);
     return low < 0 ? high : high * 16 + low;
 }

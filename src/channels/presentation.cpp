@@ -43,9 +43,9 @@ namespace {
 // Nearest whole number, halves to the even neighbour.
 double RoundHalfEven(double v) { return std::nearbyint(v); }
 
-bool HexText(double value, std::string& out) {
+void HexText(double value, std::string& out) {
     double r = RoundHalfEven(value);
-    if (!(r >= -2147483648.0 && r <= 2147483647.0)) return false;
+    if (!(r >= -2147483648.0 && r <= 2147483647.0)) return;
     auto bits = static_cast<std::uint32_t>(static_cast<std::int32_t>(r));
     static constexpr char kDigits[] = "0123456789ABCDEF";
     char buf[8];
@@ -56,39 +56,35 @@ bool HexText(double value, std::string& out) {
     } while (bits != 0);
     out.clear();
     while (n > 0) out.push_back(buf[--n]);
-    return true;
 }
 
 }  // namespace
 
-bool PresentValue(int channel, double value, const RegionalSettings& settings, std::string& out) {
+void PresentValue(int channel, double value, const RegionalSettings& settings, std::string& out) {
     switch (RuleOf(channel)) {
         case PresentationRule::Enumeration: {
             const char* text = EnumerationText(channel, value);
-            if (text == nullptr) return false;
-            out.assign(text);
-            return true;
+            if (text != nullptr) out.assign(text);
+            return;
         }
         case PresentationRule::Boolean:
             out.assign(value != 0 ? "True" : "False");
-            return true;
+            return;
         case PresentationRule::BitText: {
             double r = RoundHalfEven(value);
-            if (!(r >= 0 && r <= 255)) return false;
-            out = ByteToBits(static_cast<std::uint8_t>(r));
-            return true;
+            if (r >= 0 && r <= 255) out = ByteToBits(static_cast<std::uint8_t>(r));
+            return;
         }
         case PresentationRule::TwoDecimals:
             out.clear();
             AppendTwoDecimals(out, value, settings.decimalSeparator);
-            return true;
-        case PresentationRule::Hexadecimal: return HexText(value, out);
+            return;
+        case PresentationRule::Hexadecimal: HexText(value, out); return;
         case PresentationRule::NumberText:
             out.clear();
             AppendNumberText(out, value, settings.decimalSeparator);
-            return true;
+            return;
     }
-    return false;
 }
 
 void ShowRecord(const RecordStore& records, long long n, const RegionalSettings& settings,

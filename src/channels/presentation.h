@@ -33,11 +33,10 @@ const char* EnumerationText(int channel, double value);
 // Eight "1"/"0" characters, most significant bit first.
 std::string ByteToBits(std::uint8_t b);
 
-// Writes the text that channel `channel`'s rule gives for `value` into `out`
-// and returns true, or returns false and leaves `out` alone when the rule
-// gives no text (unlisted code, bit value outside 0..255, hex value outside
-// 32 bits).
-bool PresentValue(int channel, double value, const RegionalSettings& settings, std::string& out);
+// Writes the text that channel `channel`'s rule gives for `value` into `out`,
+// or leaves `out` alone when the rule gives no text (unlisted code, bit value
+// outside 0..255, hex value outside 32 bits): the box keeps its last text.
+void PresentValue(int channel, double value, const RegionalSettings& settings, std::string& out);
 
 // Shows record n: every channel's text, then the two timestamp lines. A
 // record number outside 1..10000 changes nothing. The record is shown

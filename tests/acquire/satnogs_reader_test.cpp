@@ -30,7 +30,7 @@ const std::string kA = Line("2021-02-04 10:00:01", 1), kB = Line("2021-02-04 10:
 TEST(SatnogsReaderTest, HelpersAndWhichLinesBecomeRecords) {
     const std::pair<const char*, std::int32_t> hex[] = {
         {"FF", 255}, {"ff", 255}, {"0x1A", 26}, {"0X1a", 26}, {"&HFF", 255}, {"&hff", 255},
-        {"1G", 1},   {"G1", 0},   {"", 0},      {"\r", 0},    {"A\r", 10},   {"7", 7}};
+        {"1G", 1},   {"G1", 0},   {"", 0},      {"\r", 0},    {"A\r", 10},   {"7", 7}, {"07", 7}};
     for (auto [text, expected] : hex) EXPECT_EQ(HexToLong(text), expected) << text;
     EXPECT_EQ(RemoveAdjacentDuplicates({"head", "a", "a", "b", "a", "a\r", ""}),
               (std::vector<std::string_view>{"a", "b", "a", "a\r", ""}));
