@@ -4,6 +4,7 @@
 #include "acquire/live_arrival.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -123,12 +124,16 @@ TEST(LiveArrivalTest, FirstArrivalAfterMidnightStartsANewDatedFile) {
     testing::TempDir dir;
     auto s = std::make_unique<Session>();
     const std::string wire = KissFrame(Beacon(1)), next = dir.File("2021-02-05_kelvanor.kss");
+    const mode_t mask = umask(022);  // a new recording: rw-r--r--
     // From 23:59:59.999 on.
     SteppingClock crossing(TimePoint(milliseconds(1612483199999LL)), milliseconds(1));
     // The folder is given with a slash at the end: the name has one slash.
     EXPECT_EQ(HandleArrival(*s, wire, crossing, dir.path().string() + "/").recordingPath, next);
     EXPECT_EQ(s->records.Record(1).RxTime, "2021-02-04 23:59:59.999 UTC");
     EXPECT_EQ(testing::ReadFile(next), RecordingEntry("2021-02-05 00:00:00.001 UTC", wire));
+    umask(mask);
+    struct stat st {};
+    EXPECT_TRUE(stat(next.c_str(), &st) == 0 && (st.st_mode & 07777) == 0644);
     // The hex text is the beacon without its command byte: the address first.
     EXPECT_EQ(s->currentHexText.substr(0, 10), "585139524C");
 }

@@ -28,9 +28,10 @@ const std::string kA = Line("2021-02-04 10:00:01", 1), kB = Line("2021-02-04 10:
 // (the CR of a CR LF line); a pair that starts with no hex digit reads 0
 // (packet counter bytes "G5" "5h" "7x" "0x": 0x070500).
 TEST(SatnogsReaderTest, HelpersAndWhichLinesBecomeRecords) {
-    const std::pair<const char*, std::int32_t> hex[] = {
+    const std::pair<std::string_view, std::int32_t> hex[] = {
         {"FF", 255}, {"ff", 255}, {"0x1A", 26}, {"0X1a", 26}, {"&HFF", 255}, {"&hff", 255},
-        {"1G", 1},   {"G1", 0},   {"", 0},      {"\r", 0},    {"A\r", 10},   {"7", 7}, {"07", 7}};
+        {"1G", 1},   {"G1", 0},   {"", 0},      {"\r", 0},    {"A\r", 10},   {"7", 7}, {"07", 7},
+        {std::string_view("1\0", 2), 1}};  // NUL is no digit
     for (auto [text, expected] : hex) EXPECT_EQ(HexToLong(text), expected) << text;
     EXPECT_EQ(RemoveAdjacentDuplicates({"head", "a", "a", "b", "a", "a\r", ""}),
               (std::vector<std::string_view>{"a", "b", "a", "a\r", ""}));
@@ -58,7 +59,9 @@ TEST(SatnogsReaderTest, HelpersAndWhichLinesBecomeRecords) {
     };
     struct : ImportHooks {
         void ProcessPendingEvents() override { ++events; }
+        void SetBusy(bool on) override { busy += on ? "on " : "off "; }
         int events = 0;
+        std::string busy;  // the busy pointer, set while a log is read
     } hooks;
     for (Case c : cases) {
         SCOPED_TRACE(c.text.substr(0, 60));
@@ -75,6 +78,7 @@ TEST(SatnogsReaderTest, HelpersAndWhichLinesBecomeRecords) {
     for (int i = 0; i < 10001; ++i) text += Line("2021-02-04 10:00:01", i % 2) + C;
     EXPECT_EQ(ReadSatnogsText(session->Road(), text, hooks), 10000);
     EXPECT_EQ(hooks.events, 100);  // at entries 10000, 9900, ... 100
+    EXPECT_EQ(hooks.busy, "on on on on on on on on ");  // each read; the import clears it
     EXPECT_EQ(session->counterText, "100");
     // 10001 log lines after the two count lines
     EXPECT_EQ(std::count(session->frameLog.begin(), session->frameLog.end(), '\n'), 2 + 10001);
