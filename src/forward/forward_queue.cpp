@@ -103,7 +103,7 @@ bool ForwardQueue::SetAside(std::string_view reason, std::string& error) {
     std::string line = UtcNowText(SystemUtcClock()) + " UTC ";
     for (char c : reason.substr(0, 500)) {
         const auto b = static_cast<unsigned char>(c);
-        line.push_back(b < 0x20 || b >= 0x7F ? ' ' : c);
+        line.push_back(b < 0x20 || b == 0x7F ? ' ' : c);
     }
     line += " | " + pending.front().body + "\r\n";
     const std::string path = m_stem + ".refused";

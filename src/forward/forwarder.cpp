@@ -81,10 +81,16 @@ ForwardCounts Forwarder::Counts() const {
     return counts;
 }
 
-bool Forwarder::WaitIdle(std::chrono::milliseconds most) const {
-    const auto until = std::chrono::steady_clock::now() + most;
-    while (Counts().queued > 0) {
-        if (std::chrono::steady_clock::now() >= until) return false;
+bool Forwarder::WaitIdle(std::chrono::milliseconds quiet) const {
+    auto until = std::chrono::steady_clock::now() + quiet;
+    int done = 0;
+    for (ForwardCounts counts; (counts = Counts()).queued > 0;) {
+        const auto now = std::chrono::steady_clock::now();
+        if (counts.sent + counts.refused != done) {
+            done = counts.sent + counts.refused;
+            until = now + quiet;
+        }
+        if (now >= until) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return true;

@@ -54,8 +54,9 @@ public:
     ForwardCounts Counts() const;
     const std::vector<std::string>& Problems() const { return m_problems; }
 
-    // Waits until nothing is queued or `most` has passed; true when empty.
-    bool WaitIdle(std::chrono::milliseconds most) const;
+    // Waits until nothing is queued, or until no frame has been sent or set
+    // aside for `quiet`; true when the queues are empty.
+    bool WaitIdle(std::chrono::milliseconds quiet) const;
 
 private:
     struct Server;

@@ -3,9 +3,10 @@
 
 Takes SiDS form posts, checks their fields as such a server does and answers
 201, or 400 with the reason. --answers scripts the first answers in turn
-(a status, or "hang": take the request and never answer); later requests
-get the checked answer. Every request is logged to --log as
-"<status> <body>" on one line. Prints "listening on 127.0.0.1:PORT" once
+(a status; "hang": take the request and never answer; "slow": answer 201
+after 2 s); later requests get the checked answer. Every request is logged
+to --log on one line: the answer and the fields decoded, blank-separated in
+the order below (the body as sent when it lacks one). Prints "listening on 127.0.0.1:PORT" once
 ready. Ends on SIGTERM, or by itself after --life seconds.
 """
 import argparse
@@ -37,13 +38,14 @@ script = [a for a in args.answers.split(",") if a]
 lock = threading.Lock()
 
 
-def problem(body):
-    fields = urllib.parse.parse_qs(body, keep_blank_values=True, strict_parsing=False)
+def check(body):
+    """(None, the decoded fields) or (why the body is refused, the body)."""
+    fields = urllib.parse.parse_qs(body, keep_blank_values=True)
     for name, pattern in FIELDS.items():
         values = fields.get(name, [])
         if len(values) != 1 or not re.fullmatch(pattern, values[0]):
-            return "invalid or missing field " + name
-    return None
+            return "invalid or missing field " + name, body
+    return None, " ".join(fields[name][0] for name in FIELDS)
 
 
 class Handler(http.server.BaseHTTPRequestHandler):
@@ -54,14 +56,17 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
     def do_POST(self):
         body = self.rfile.read(int(self.headers.get("Content-Length", 0))).decode("latin-1")
-        why = problem(body)
+        why, logged = check(body)
         with lock:
             answer = script.pop(0) if script else ("400" if why else "201")
             with open(args.log, "a") as log:
-                log.write(answer + " " + body + "\n")
+                log.write(answer + " " + logged + "\n")
         if answer == "hang":
             time.sleep(3600)
             return
+        if answer == "slow":
+            time.sleep(2)
+            answer = "201"
         text = (why or "refused") if answer == "400" else "ok"
         self.send_response(int(answer))
         self.send_header("Content-Length", str(len(text)))

@@ -315,7 +315,8 @@ int main(int argc, char** argv) {
         const auto forwarder = StartForwarding(o.sids, dir, link, stdout);
         std::string error;
         int status = RunLiveClient(*session, link, stdout, error);
-        // A few seconds for what is still queued; the rest waits for the next run.
+        // What is still queued goes while the servers take it (until 5 s
+        // pass without a frame done); the rest waits for the next run.
         if (forwarder) forwarder->WaitIdle(std::chrono::seconds(5));
         if (status != 0) std::cerr << "kelvanor-cli: " << error << "\n";
         if (!o.csv.empty()) {

@@ -1,0 +1,80 @@
+// The window forwarding live beacons to a telemetry database on 127.0.0.1
+// that first hangs: imports are never forwarded, and the window goes on
+// handling arrivals and events while a request waits for its time-out.
+#include <QtTest>
+#include <QtWidgets>
+
+#include "acquire/kiss_framing.h"
+#include "kelvanor_version.h"
+#include "sample_pass.h"
+#include "session/session.h"
+#include "support/plausible_beacon.h"
+#include "window/main_window.h"
+
+using namespace kelvanor;
+
+class SidsWindowTest : public QObject, public FileChooser, public MessageSink, public KeyStateSource {
+    Q_OBJECT
+
+    bool Choose(const QString&, QStringList&) override { return false; }
+    void Information(const QString&, const QString&) override {}
+    int QueryShift() override { return 0; }
+    int QueryRightButton() override { return 0; }
+
+private slots:
+    void liveBeaconsGoOutImportsDoNotAndTheWindowKeepsUpWhileTheServerHangs() {
+        QTemporaryDir dir;
+        QProcess database;
+        database.start("python3", {SIDS_SERVER_PATH, "--log", dir.filePath("db.log"), "--answers", "hang"});
+        QVERIFY(database.waitForReadyRead(5000));
+        const QString port = QString(database.readLine()).section(':', -1).trimmed();
+        QFile conf(dir.filePath("conf.ini"));
+        QVERIFY(conf.open(QIODevice::WriteOnly));
+        conf.write(("SIDS_URL=http://127.0.0.1:" + port + "/Api/\r\nSIDS_NORAD_ID=99999\r\nSIDS_CALLSIGN=n0call\r\n"
+                    "SIDS_LATITUDE=49.73145\r\nSIDS_LONGITUDE=8.95564\r\n").toLatin1());
+        conf.close();
+        QFile pass(dir.filePath("pass.kss"));
+        QVERIFY(pass.open(QIODevice::WriteOnly) && pass.write(QByteArray::fromStdString(samples::SimulatedRecording(5))));
+        pass.close();
+
+        Session session;
+        MainWindow window(session, *this, *this, *this, dir.path().toStdString() + "/");
+        window.SetForwardTimeout(std::chrono::seconds(2));
+        window.SetRecordingDir(dir.path().toStdString());
+        window.Form_Load();
+        window.OpenFiles({dir.filePath("pass.kss")});
+        QCOMPARE(session.RecordCount(), 5);
+
+        // Two beacons while the server holds the first request.
+        int ticks = 0;
+        QTimer ticker;
+        connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+        ticker.start(50);
+        QElapsedTimer handling;
+        for (double packet : {1, 2}) {
+            handling.start();
+            window.HandleArrival(QByteArray::fromStdString(KissFrame(testing::PlausibleBeacon(packet).Frame())));
+            QVERIFY(handling.elapsed() < 100);
+            QTest::qWait(500);
+        }
+        QCOMPARE(session.RecordCount(), 7);
+        QVERIFY(ticks >= 15);
+        QTRY_COMPARE_WITH_TIMEOUT(window.findChild<QFrame*>("Shape10")->toolTip().section(';', 0, 0),
+                                  QString("SiDS: 0 queued, 2 sent, 0 refused"), 10000);
+        QVERIFY(window.findChild<QLabel*>("Label2")->toolTip().contains("last error: Operation timed out"));
+
+        // The first request timed out and went again; the import sent nothing.
+        QFile log(dir.filePath("db.log"));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = log.readAll().split('\n');
+        QCOMPARE(lines.size(), 4);  // and an empty rest
+        QCOMPARE(lines[0].mid(5), lines[1].mid(4));
+        QVERIFY(lines[1].startsWith("201 99999 N0CALL ") && lines[2].startsWith("201 99999 N0CALL "));
+        QVERIFY(lines[1].endsWith(" longLat 8.95564E 49.73145N " KELVANOR_VERSION));
+        database.kill();
+        database.waitForFinished();
+    }
+};
+
+QTEST_MAIN(SidsWindowTest)
+#include "sids_window_test.moc"
