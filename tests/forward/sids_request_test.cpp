@@ -2,6 +2,7 @@
 // and the settings that leave forwarding off.
 #include <gtest/gtest.h>
 
+#include "app/shell/conf_ini.h"
 #include "forward/sids_request.h"
 
 namespace kelvanor {
@@ -72,6 +73,15 @@ TEST(SidsRequest, SettingsThatLeaveForwardingOff) {
     std::string problem = "old";
     EXPECT_FALSE(StationFrom({}, "v", problem));  // no server: off without a word
     EXPECT_EQ(problem, "");
+}
+
+TEST(SidsRequest, EverySidsUrlLineIsOneServerAsWritten) {
+    const Configuration c = ParseConfiguration(
+        "SIDS_URL=https://db.example/Api/\r\nsids_callsign = dl1abc\r\nSIDS_URL = http://b/\r\n"
+        "SIDS_CALLSIGN=N0CALL\r\nSIDS_LATITUDE=-1.5\r\n", "/");
+    EXPECT_EQ(c.sidsUrls, (std::vector<std::string>{"https://db.example/Api/", "http://b/"}));
+    EXPECT_EQ(c.sidsCallsign, "N0CALL");
+    EXPECT_EQ(c.sidsLatitude, "-1.5");
 }
 
 }  // namespace
