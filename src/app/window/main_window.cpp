@@ -186,11 +186,12 @@ void MainWindow::BuildControls(QWidget* client) {
     m_shape10 = new QFrame(client);
     m_shape10->setObjectName("Shape10");
     m_shape10->setGeometry(TwipRect(1560, 180, 255, 135));
-    m_shape10->setStyleSheet("background-color: rgb(192, 192, 192); border: 1px solid black;");
+    // Styled by name, so the tooltip of the forwarding state keeps its own look.
+    m_shape10->setStyleSheet("#Shape10 { background-color: rgb(192, 192, 192); border: 1px solid black; }");
     m_label2 = new QLabel(client);
     m_label2->setObjectName("Label2");
     m_label2->setGeometry(TwipRect(1920, 120, 4215, 255));
-    m_label2->setStyleSheet("color: gray;");
+    m_label2->setStyleSheet("#Label2 { color: gray; }");  // not its tooltip
     connect(m_check5, &QCheckBox::clicked, this, &MainWindow::Check5_Click);
     m_live = new LiveSocket(this);
     connect(m_live, &LiveSocket::Arrival, this, &MainWindow::HandleArrival);
@@ -304,7 +305,7 @@ void MainWindow::BuildControls(QWidget* client) {
 QString MainWindow::Winsock_State() {
     const int state = m_live->State();
     if (auto colour = WinsockStateColour(state)) {
-        m_shape10->setStyleSheet(QString("background-color: rgb(%1, %2, %3); border: 1px solid black;")
+        m_shape10->setStyleSheet(QString("#Shape10 { background-color: rgb(%1, %2, %3); border: 1px solid black; }")
                                      .arg(colour->red)
                                      .arg(colour->green)
                                      .arg(colour->blue));
