@@ -6,7 +6,9 @@ Takes SiDS form posts, checks their fields as such a server does and answers
 (a status; "hang": take the request and never answer; "slow": answer 201
 after 2 s); later requests get the checked answer. Every request is logged
 to --log on one line: the answer and the fields decoded, blank-separated in
-the order below (the body as sent when it lacks one). Prints "listening on 127.0.0.1:PORT" once
+the order below (the body as sent when it lacks one). For the first --down
+seconds every request is cut off unanswered and not logged, as by a
+network that is down. Prints "listening on 127.0.0.1:PORT" once
 ready. Ends on SIGTERM, or by itself after --life seconds.
 """
 import argparse
@@ -33,8 +35,10 @@ parser.add_argument("--port", type=int, default=0)
 parser.add_argument("--log", required=True)
 parser.add_argument("--answers", default="")
 parser.add_argument("--life", type=float, default=120)
+parser.add_argument("--down", type=float, default=0)
 args = parser.parse_args()
 script = [a for a in args.answers.split(",") if a]
+started = time.monotonic()
 lock = threading.Lock()
 
 
@@ -56,6 +60,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
     def do_POST(self):
         body = self.rfile.read(int(self.headers.get("Content-Length", 0))).decode("latin-1")
+        if time.monotonic() - started < args.down:
+            self.close_connection = True
+            return
         why, logged = check(body)
         with lock:
             answer = script.pop(0) if script else ("400" if why else "201")
