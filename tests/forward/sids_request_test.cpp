@@ -9,37 +9,26 @@ namespace kelvanor {
 namespace {
 
 TEST(SidsRequest, BodiesWrittenOut) {
-    const struct {
-        SidsStation station;
-        std::string frame, utc, body;
-    } cases[] = {
-        {{"99999", "DL1ABC", 49.73145, -8.95564, "0.3.0"},
-         std::string("\xC0" "AB\xC0\x01\x0F", 6),
-         "2026-12-07 03:44:06.140",
+    const std::tuple<SidsStation, std::string, std::string, std::string> cases[] = {
+        {{"99999", "DL1ABC", 49.73145, -8.95564, "0.3.0"}, std::string("\xC0" "AB\xC0\x01\x0F", 6), "2026-12-07 03:44:06.140",
          "noradID=99999&source=DL1ABC&timestamp=2026-12-07T03%3A44%3A06.140Z&frame=4142C0010F"
          "&locator=longLat&longitude=8.95564W&latitude=49.73145N&version=0.3.0"},
-        // South and east; a callsign with "/" and a blank; midnight, 0 ms.
-        {{"7", "VK2/AB 1", -33.5, 151.25, "1.0 beta"},
-         std::string("\x00\xff", 2),
-         "1999-12-31 00:00:00.000",
+        // South and east (below 1 degree); a callsign with "/" and a blank; midnight, 0 ms.
+        {{"7", "VK2/AB 1", -33.5, 0.25, "1.0 beta"}, std::string("\x00\xff", 2), "1999-12-31 00:00:00.000",
          "noradID=7&source=VK2%2FAB+1&timestamp=1999-12-31T00%3A00%3A00.000Z&frame=FF"
-         "&locator=longLat&longitude=151.25E&latitude=33.5S&version=1.0+beta"},
+         "&locator=longLat&longitude=0.25E&latitude=33.5S&version=1.0+beta"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.body);
-        EXPECT_EQ(SidsRequestBody(c.station, c.frame, c.utc), c.body);
-    }
+    for (const auto& [station, frame, utc, body] : cases) EXPECT_EQ(SidsRequestBody(station, frame, utc), body);
 }
 
 TEST(SidsRequest, OnlyUtcWithThreeMillisecondDigitsMakesARequest) {
-    const SidsStation station{"1", "X", 1, 1, "v"};
     EXPECT_EQ(SidsTimestamp("2026-01-02 23:59:59.999"), "2026-01-02T23:59:59.999Z");
     for (const char* utc : {"2026-01-02 23:59:59", "2026-01-02 23:59:59.99", "2026-01-02 23:59:59.9999",
                             "2026-01-02T23:59:59.999", "2026-01-02 23:59:59.999 UTC", "2026-01-02 23:5a:59.999",
                             "02.01.2026 23:59:59.999", ""}) {
         SCOPED_TRACE(utc);
         EXPECT_EQ(SidsTimestamp(utc), "");
-        EXPECT_EQ(SidsRequestBody(station, std::string(10, 'x'), utc), "");
+        EXPECT_EQ(SidsRequestBody({"1", "X", 1, 1, "v"}, std::string(10, 'x'), utc), "");
     }
 }
 
@@ -74,12 +63,10 @@ TEST(SidsRequest, SettingsThatLeaveForwardingOff) {
 }
 
 TEST(SidsRequest, EverySidsUrlLineIsOneServerAsWritten) {
-    const Configuration c = ParseConfiguration(
-        "SIDS_URL=https://db.example/Api/\r\nsids_callsign = dl1abc\r\nSIDS_URL = http://b/\r\n"
-        "SIDS_CALLSIGN=N0CALL\r\nSIDS_LATITUDE=-1.5\r\n", "/");
-    EXPECT_EQ(c.sidsUrls, (std::vector<std::string>{"https://db.example/Api/", "http://b/"}));
+    const Configuration c = ParseConfiguration("SIDS_URL=https://a/Api/\r\nsids_callsign = dl1abc\r\n"
+                                               "SIDS_URL = http://b/\r\nSIDS_CALLSIGN=N0CALL\r\n", "/");
+    EXPECT_EQ(c.sidsUrls, (std::vector<std::string>{"https://a/Api/", "http://b/"}));
     EXPECT_EQ(c.sidsCallsign, "N0CALL");
-    EXPECT_EQ(c.sidsLatitude, "-1.5");
 }
 
 }  // namespace
