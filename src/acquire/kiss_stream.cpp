@@ -17,9 +17,7 @@ std::string StampUtc(std::string_view record, const std::string& stampText) {
     unsigned long long ms = 0;
     for (char c : record.substr(1)) ms = (ms << 8) | static_cast<unsigned char>(c);
     if (ms >= 253402300800000ULL) return {};
-    return UtcText(std::chrono::system_clock::time_point(
-        std::chrono::duration_cast<std::chrono::system_clock::duration>(
-            std::chrono::milliseconds(static_cast<long long>(ms)))));
+    return UtcTextOfMilliseconds(static_cast<long long>(ms));
 }
 
 }  // namespace
