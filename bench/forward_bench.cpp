@@ -23,11 +23,12 @@ struct Station {
     SystemUtcClock clock;
     std::unique_ptr<Session> session = std::make_unique<Session>();
     // Port 9 on 127.0.0.1: nothing listens, every try is refused at once.
-    Forwarder forwarder{SidsStation{"99999", "N0CALL", 49.73145, -8.95564, "bench"},
-                        {"http://127.0.0.1:9/api/telemetry/"},
-                        dir.path().string(),
-                        {std::chrono::milliseconds(30000), std::chrono::hours(1), std::chrono::hours(1)},
-                        nullptr};
+    Forwarder forwarder{
+        SidsStation{"99999", "N0CALL", 49.73145, -8.95564, "bench"},
+        {"http://127.0.0.1:9/api/telemetry/"},
+        dir.path().string(),
+        {std::chrono::milliseconds(30000), std::chrono::hours(1), std::chrono::hours(1)},
+        nullptr};
 
     ArrivalOutcome Arrive() {
         if (session->RecordCount() >= 9000) {

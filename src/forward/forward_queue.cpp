@@ -45,7 +45,8 @@ ForwardQueue::~ForwardQueue() {
 
 bool ForwardQueue::Open(const std::string& stem, std::string& error) {
     m_stem = stem;
-    m_fd = ::open((stem + ".queue").c_str(), O_RDWR | O_CREAT | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0644);
+    m_fd = ::open((stem + ".queue").c_str(), O_RDWR | O_CREAT | O_APPEND | O_NOFOLLOW | O_CLOEXEC,
+                  0644);
     if (m_fd < 0) return Fail(error, "cannot open " + stem + ".queue");
     if (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
         error = stem + ".queue is in use by another program";
@@ -107,7 +108,8 @@ bool ForwardQueue::SetAside(std::string_view reason, std::string& error) {
     }
     line += " | " + pending.front().body + "\r\n";
     const std::string path = m_stem + ".refused";
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0644);
+    const int fd =
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0) return Fail(error, "cannot open " + path);
     const bool ok = WriteAll(fd, line) && ::fdatasync(fd) == 0;
     const int saved = errno;
@@ -122,7 +124,8 @@ std::string QueueStem(const std::string& folder, const std::string& url) {
     std::string name;
     for (char c : url) {
         hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
-        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        const bool plain =
+            (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
         if (name.size() < 48) name.push_back(plain ? c : '_');
     }
     char hex[9];

@@ -17,14 +17,16 @@ struct Forwarder::Server {
 };
 
 std::string ForwardStateText(const ForwardCounts& counts) {
-    std::string text = "SiDS: " + std::to_string(counts.queued) + " queued, " + std::to_string(counts.sent) +
-                       " sent, " + std::to_string(counts.refused) + " refused";
+    std::string text = "SiDS: " + std::to_string(counts.queued) + " queued, " +
+                       std::to_string(counts.sent) + " sent, " + std::to_string(counts.refused) +
+                       " refused";
     if (!counts.lastError.empty()) text += "; last error: " + counts.lastError;
     return text;
 }
 
 Forwarder::Forwarder(const SidsStation& station, const std::vector<std::string>& urls,
-                     const std::string& folder, Timing timing, std::function<void(const std::string&)> log)
+                     const std::string& folder, Timing timing,
+                     std::function<void(const std::string&)> log)
     : m_station(station), m_timing(timing), m_log(std::move(log)) {
     HttpStartUp();
     for (const std::string& url : urls) {
@@ -37,7 +39,8 @@ Forwarder::Forwarder(const SidsStation& station, const std::vector<std::string>&
         }
         m_servers.push_back(std::move(server));
     }
-    for (auto& server : m_servers) server->worker = std::thread([this, s = server.get()] { Run(*s); });
+    for (auto& server : m_servers)
+        server->worker = std::thread([this, s = server.get()] { Run(*s); });
 }
 
 Forwarder::~Forwarder() {
@@ -124,15 +127,17 @@ void Forwarder::Run(Server& server) {
             if (m_log) m_log("SiDS " + server.url + " refused a frame: " + answer.text);
             if (!server.queue.SetAside("400 " + answer.text, error)) note = error;
         } else {
-            note = answer.status != 0 ? "HTTP status " + std::to_string(answer.status) : answer.error;
+            note =
+                answer.status != 0 ? "HTTP status " + std::to_string(answer.status) : answer.error;
         }
         if (note.empty()) {
             pause = m_timing.firstPause;
             continue;
         }
         server.lastError = note;
-        if (m_log) m_log("SiDS " + server.url + ": " + note + "; next try in " +
-                         std::to_string((pause.count() + 999) / 1000) + " s");
+        if (m_log)
+            m_log("SiDS " + server.url + ": " + note + "; next try in " +
+                  std::to_string((pause.count() + 999) / 1000) + " s");
         server.wake.wait_for(lock, pause, [&] { return m_stop.load(); });
         pause = std::min(pause * 2, m_timing.longestPause);
     }

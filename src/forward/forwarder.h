@@ -44,8 +44,9 @@ public:
     // Opens the queues in `folder`; a server whose queue cannot be opened is
     // left out, with the reason in Problems(). `log` (may be empty) hears of
     // refusals and errors, from the worker threads.
-    Forwarder(const SidsStation& station, const std::vector<std::string>& urls, const std::string& folder,
-              Timing timing, std::function<void(const std::string&)> log);
+    Forwarder(const SidsStation& station, const std::vector<std::string>& urls,
+              const std::string& folder, Timing timing,
+              std::function<void(const std::string&)> log);
     ~Forwarder();  // stops the workers at once; the queues stay on disk
 
     // Queues every beacon for every server; sends nothing itself.

@@ -26,8 +26,9 @@ void HttpStartUp() {
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
-HttpAnswer HttpPostForm(const std::string& url, const std::string& body, const std::string& userAgent,
-                        std::chrono::milliseconds timeout, const std::atomic<bool>& abort) {
+HttpAnswer HttpPostForm(const std::string& url, const std::string& body,
+                        const std::string& userAgent, std::chrono::milliseconds timeout,
+                        const std::atomic<bool>& abort) {
     HttpStartUp();
     HttpAnswer answer;
     CURL* curl = curl_easy_init();

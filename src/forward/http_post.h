@@ -19,7 +19,8 @@ void HttpStartUp();
 
 // POSTs `body` as a form to `url` (http or https, the system's
 // certificates), giving up after `timeout` or as soon as `abort` is set.
-HttpAnswer HttpPostForm(const std::string& url, const std::string& body, const std::string& userAgent,
-                        std::chrono::milliseconds timeout, const std::atomic<bool>& abort);
+HttpAnswer HttpPostForm(const std::string& url, const std::string& body,
+                        const std::string& userAgent, std::chrono::milliseconds timeout,
+                        const std::atomic<bool>& abort);
 
 }  // namespace kelvanor

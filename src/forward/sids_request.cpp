@@ -42,13 +42,17 @@ std::optional<SidsStation> StationFrom(const SidsSettings& settings, const std::
         }
     }
     if (settings.noradId.empty()) return off("SIDS_NORAD_ID is missing");
-    if (!Digits(settings.noradId)) return off("SIDS_NORAD_ID " + settings.noradId + " is not a number");
+    if (!Digits(settings.noradId))
+        return off("SIDS_NORAD_ID " + settings.noradId + " is not a number");
     if (settings.callsign.empty()) return off("SIDS_CALLSIGN is empty");
     const auto latitude = Degrees(settings.latitude, 90);
     const auto longitude = Degrees(settings.longitude, 180);
-    if (!latitude) return off("SIDS_LATITUDE \"" + settings.latitude + "\" is no number of degrees from -90 to 90");
+    if (!latitude)
+        return off("SIDS_LATITUDE \"" + settings.latitude +
+                   "\" is no number of degrees from -90 to 90");
     if (!longitude) {
-        return off("SIDS_LONGITUDE \"" + settings.longitude + "\" is no number of degrees from -180 to 180");
+        return off("SIDS_LONGITUDE \"" + settings.longitude +
+                   "\" is no number of degrees from -180 to 180");
     }
     if (*latitude == 0 && *longitude == 0) return off("the station's position is 0, 0");
     return SidsStation{settings.noradId, settings.callsign, *latitude, *longitude, version};
@@ -82,8 +86,8 @@ std::string FormEncode(std::string_view text) {
     out.reserve(text.size());
     for (char c : text) {
         const auto b = static_cast<unsigned char>(c);
-        if ((b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') || c == '-' ||
-            c == '.' || c == '_' || c == '~') {
+        if ((b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') ||
+            c == '-' || c == '.' || c == '_' || c == '~') {
             out.push_back(c);
         } else if (c == ' ') {
             out.push_back('+');
@@ -96,7 +100,8 @@ std::string FormEncode(std::string_view text) {
     return out;
 }
 
-std::string SidsRequestBody(const SidsStation& station, std::string_view frame, std::string_view utc) {
+std::string SidsRequestBody(const SidsStation& station, std::string_view frame,
+                            std::string_view utc) {
     const std::string timestamp = SidsTimestamp(utc);
     if (timestamp.empty() || frame.size() < 2) return {};
     static constexpr char kHex[] = "0123456789ABCDEF";

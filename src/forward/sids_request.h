@@ -44,6 +44,7 @@ std::string FormEncode(std::string_view text);
 // `utc`: noradID, source, timestamp, frame (hex of the bytes after the
 // command byte), locator, longitude, latitude, version. Empty when `utc` is
 // no UTC text.
-std::string SidsRequestBody(const SidsStation& station, std::string_view frame, std::string_view utc);
+std::string SidsRequestBody(const SidsStation& station, std::string_view frame,
+                            std::string_view utc);
 
 }  // namespace kelvanor

@@ -11,9 +11,9 @@ namespace kelvanor {
 bool TakeSidsOption(int argc, char** argv, int& i, SidsOptions& options, std::string& error) {
     const std::string a = argv[i];
     SidsSettings& s = options.settings;
-    std::string* target = a == "--norad" ? &s.noradId
-                          : a == "--callsign" ? &s.callsign
-                          : a == "--latitude" ? &s.latitude
+    std::string* target = a == "--norad"       ? &s.noradId
+                          : a == "--callsign"  ? &s.callsign
+                          : a == "--latitude"  ? &s.latitude
                           : a == "--longitude" ? &s.longitude
                                                : nullptr;
     if (a == "--sids-dry-run") {
@@ -32,7 +32,8 @@ bool TakeSidsOption(int argc, char** argv, int& i, SidsOptions& options, std::st
     } else if (a == "--sids-timeout") {
         char* end = nullptr;
         options.timeoutSeconds = std::strtod(value.c_str(), &end);
-        if (value.empty() || *end != '\0' || !(options.timeoutSeconds > 0 && options.timeoutSeconds <= 600)) {
+        if (value.empty() || *end != '\0' ||
+            !(options.timeoutSeconds > 0 && options.timeoutSeconds <= 600)) {
             error = "--sids-timeout needs a number of seconds from 0 to 600: " + value;
         }
     } else {
@@ -59,22 +60,25 @@ std::unique_ptr<Forwarder> StartForwarding(const SidsOptions& options, const std
         return nullptr;
     }
     if (options.dryRun) {
-        link.forward = [station = *station, urls = options.settings.urls, out](const auto& beacons) {
+        link.forward = [station = *station, urls = options.settings.urls,
+                        out](const auto& beacons) {
             for (const LiveBeacon& beacon : beacons) {
                 const std::string body = SidsRequestBody(station, beacon.frame, beacon.utc);
-                for (const std::string& url : urls) std::fprintf(out, "SiDS dry run: POST %s %s\n", url.c_str(), body.c_str());
+                for (const std::string& url : urls)
+                    std::fprintf(out, "SiDS dry run: POST %s %s\n", url.c_str(), body.c_str());
             }
             std::fflush(out);
         };
         return nullptr;
     }
     Forwarder::Timing timing;
-    timing.timeout = std::chrono::milliseconds(static_cast<long long>(options.timeoutSeconds * 1000));
-    auto forwarder = std::make_unique<Forwarder>(*station, options.settings.urls, folder, timing,
-                                                 [](const std::string& text) {
-                                                     std::fprintf(stderr, "kelvanor-cli: %s\n", text.c_str());
-                                                 });
-    for (const std::string& p : forwarder->Problems()) std::fprintf(stderr, "kelvanor-cli: %s\n", p.c_str());
+    timing.timeout =
+        std::chrono::milliseconds(static_cast<long long>(options.timeoutSeconds * 1000));
+    auto forwarder = std::make_unique<Forwarder>(
+        *station, options.settings.urls, folder, timing,
+        [](const std::string& text) { std::fprintf(stderr, "kelvanor-cli: %s\n", text.c_str()); });
+    for (const std::string& p : forwarder->Problems())
+        std::fprintf(stderr, "kelvanor-cli: %s\n", p.c_str());
     link.forward = [f = forwarder.get()](const auto& beacons) { f->Forward(beacons); };
     return forwarder;
 }
