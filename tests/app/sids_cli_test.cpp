@@ -6,7 +6,6 @@
 
 #include "acquire/kiss_framing.h"
 #include "forward/forward_queue.h"
-#include "kelvanor_version.h"
 #include "sample_pass.h"
 #include "support/live_peers.h"
 
@@ -64,9 +63,7 @@ TEST_F(SidsCliTest, OneLiveBeaconIsOneRequestWithItsFieldsAndADryRunSendsNothing
     StartDatabase();
     ASSERT_EQ(Client(Options(ServePass(1))), 1);  // 1: the replay server closes after the pass
     EXPECT_EQ(Answers(1), std::vector<std::string>{"201 0"});
-    const std::string log = testing::ReadFile(dir.File("db.log"));
-    EXPECT_TRUE(log.starts_with("201 99999 N0CALL ") &&
-                log.ends_with(" longLat 8.95W 49.73N " KELVANOR_VERSION "\n"));
+    // (Every field as a database reads it: the window's test.)
 
     ASSERT_EQ(Client(Options(ServePass(1)) + " --sids-dry-run"), 1);
     const std::string dry = "SiDS dry run: POST http://127.0.0.1:" + port + "/api/ noradID=99999&";

@@ -33,7 +33,6 @@ TEST(SidsRequest, OnlyUtcWithThreeMillisecondDigitsMakesARequest) {
          {"2026-01-02 23:59:59", "2026-01-02 23:59:59.99", "2026-01-02 23:59:59.9999",
           "2026-01-02T23:59:59.999", "2026-01-02 23:59:59.999 UTC", "2026-01-02 23:5a:59.999",
           "02.01.2026 23:59:59.999", ""}) {
-        SCOPED_TRACE(utc);
         EXPECT_EQ(SidsTimestamp(utc), "");
         EXPECT_EQ(SidsRequestBody({"1", "X", 1, 1, "v"}, std::string(10, 'x'), utc), "");
     }
