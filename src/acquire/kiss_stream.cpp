@@ -7,11 +7,27 @@
 
 namespace kelvanor {
 
+namespace {
+
+// The UTC text of a stamp the stream sent: the numeric form's milliseconds
+// (empty past the end of the year 9999), or the text form's first 23
+// characters.
+std::string StampUtc(std::string_view record, const std::string& stampText) {
+    if (record.size() != 9) return stampText.substr(0, 23);
+    unsigned long long ms = 0;
+    for (char c : record.substr(1)) ms = (ms << 8) | static_cast<unsigned char>(c);
+    if (ms >= 253402300800000ULL) return {};
+    return UtcTextOfMilliseconds(static_cast<long long>(ms));
+}
+
+}  // namespace
+
 void KissStream::Reset() {
     m_piece.clear();
     m_seenFend = false;
     m_dropping = false;
     m_stamp.clear();
+    m_stampUtc.clear();
     m_stamped = false;
     m_stampWaits = false;
 }
@@ -51,6 +67,7 @@ void KissStream::HandlePiece(const FrameRoad& road, std::string_view piece, cons
         HandleTimestampRecord(stampRoad, m_frame);
         if (stamp != m_stamp) {
             m_stamp = std::move(stamp);
+            m_stampUtc = StampUtc(m_frame, m_stamp);
             m_stamped = true;
         }
         m_stampWaits = true;
@@ -60,12 +77,15 @@ void KissStream::HandlePiece(const FrameRoad& road, std::string_view piece, cons
     ++cut.frames;
     road.hexText.clear();
     AppendHex(road.hexText, std::string_view(m_frame).substr(1));
-    road.rxTimestamp = m_stamped ? m_stamp : UtcNowText(clock) + " UTC";
+    std::string utc = m_stamped ? m_stampUtc : UtcNowText(clock);
+    road.rxTimestamp = m_stamped ? m_stamp : utc + " UTC";
     if (m_frame.size() != static_cast<std::size_t>(kBeaconLength) || m_frame[0] != '\0' ||
         !HasBeaconAddress(m_frame))
         return;
     const DecodeResult result = road.Decode(m_frame);
-    if (result.Stored()) cut.records.push_back(result.record);
+    if (!result.Stored()) return;
+    cut.records.push_back(result.record);
+    cut.beacons.push_back({m_frame, std::move(utc)});
 }
 
 }  // namespace kelvanor

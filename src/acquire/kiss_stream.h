@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "acquire/live_beacon.h"
+
 namespace kelvanor {
 
 struct FrameRoad;
@@ -25,6 +27,7 @@ public:
     struct Cut {
         int frames = 0;            // data frames completed
         std::vector<int> records;  // record numbers the beacons among them were stored as
+        std::vector<LiveBeacon> beacons;  // those beacons, with their reception times
     };
 
     // Feeds one arrival; every frame it completes goes down the road.
@@ -40,6 +43,7 @@ public:
     // recording sees them.
     void Stamp(const std::string& rxTimestamp) {
         m_stamp = rxTimestamp;
+        m_stampUtc = rxTimestamp.substr(0, kUtcLength);
         m_stamped = true;
     }
 
@@ -53,7 +57,10 @@ private:
     std::string m_piece;      // bytes after the last FEND, still escaped
     bool m_seenFend = false;  // bytes before the first FEND belong to no frame
     bool m_dropping = false;  // inside an over-long piece
+    static constexpr std::size_t kUtcLength = 23;  // "yyyy-MM-dd HH:mm:ss.mmm"
+
     std::string m_stamp;      // the stream's last timestamp, when it sent one
+    std::string m_stampUtc;   // its instant as UTC text, or empty
     bool m_stamped = false;
     bool m_stampWaits = false;  // the stream's stamp came, its data frame not yet
     std::string m_frame;        // work space for un-escaping

@@ -160,6 +160,7 @@ ArrivalOutcome ReceiveStreamArrival(const FrameRoad& road, KissStream& stream, s
     KissStream::Cut cut = stream.Feed(road, rawChunk, clock);
     outcome.framesCut = cut.frames;
     outcome.streamRecords = std::move(cut.records);
+    outcome.beacons = std::move(cut.beacons);
     return outcome;
 }
 
@@ -178,10 +179,12 @@ ArrivalOutcome ReceiveArrival(const FrameRoad& road, std::string_view rawChunk, 
         outcome.handled = true;
         road.hexText.clear();
         AppendHex(road.hexText, std::string_view(copy).substr(1));
-        road.rxTimestamp = UtcNowText(clock) + kUtcSuffix;
+        std::string utc = UtcNowText(clock);
+        road.rxTimestamp = utc + kUtcSuffix;
         if (copy.size() == static_cast<std::size_t>(kBeaconLength)) {
             outcome.decodeAttempted = true;
             outcome.decode = road.Decode(copy);
+            if (outcome.decode.Stored()) outcome.beacons.push_back({copy, std::move(utc)});
         }
 
         outcome.recordingPath = RecordingPathFor(recordingDir, UtcNowText(clock));

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "acquire/live_beacon.h"
 #include "decode/beacon_decoder.h"
 
 namespace kelvanor {
@@ -43,6 +44,8 @@ struct ArrivalOutcome {
     // its beacons were stored as.
     int framesCut = 0;
     std::vector<int> streamRecords;
+    // Every beacon the arrival stored, on either road, with its reception time.
+    std::vector<LiveBeacon> beacons;
 };
 
 // Takes one arrival on the road: un-escapes a copy with all FENDs dropped;

@@ -6,7 +6,10 @@ namespace kelvanor {
 
 std::string UtcText(std::chrono::system_clock::time_point when) {
     using namespace std::chrono;
-    const auto ms = duration_cast<milliseconds>(when.time_since_epoch()).count();
+    return UtcTextOfMilliseconds(duration_cast<milliseconds>(when.time_since_epoch()).count());
+}
+
+std::string UtcTextOfMilliseconds(long long ms) {
     long long days = ms / 86400000;
     long long inDay = ms % 86400000;
     if (inDay < 0) {

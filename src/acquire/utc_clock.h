@@ -25,4 +25,7 @@ std::string UtcNowText(const UtcClock& clock);
 // The same text for a given instant.
 std::string UtcText(std::chrono::system_clock::time_point when);
 
+// The same text for a count of milliseconds since 1970-01-01 00:00 UTC.
+std::string UtcTextOfMilliseconds(long long ms);
+
 }  // namespace kelvanor

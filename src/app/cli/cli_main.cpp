@@ -23,6 +23,7 @@
 #include "app/shell/conf_ini.h"
 #include "live_client.h"
 #include "serial_device.h"
+#include "sids_options.h"
 #include "posix_locale.h"
 #include "session/session.h"
 
@@ -32,7 +33,9 @@ constexpr const char* kUsage =
     "usage: kelvanor-cli [--locale NAME] [--record N] [--csv PATH] [--tlm PATH] [--print] [--log] "
     "FILE...\n"
     "       kelvanor-cli --connect HOST:PORT | --serial DEVICE[:BAUD] [--kiss-stream] [--reconnect]\n"
-    "                    [--for SECONDS] [--record-dir DIR] [--csv PATH] [--config FILE]";
+    "                    [--for SECONDS] [--record-dir DIR] [--csv PATH] [--config FILE]\n"
+    "                    [--sids URL]... [--norad N] [--callsign CALL] [--latitude DEG] [--longitude DEG]\n"
+    "                    [--sids-dry-run] [--sids-timeout SECONDS]";
 
 constexpr const char* kHelp =
     "Imports KELVANOR beacon frames from KISS recordings (*.kss) and SatNOGS frame logs\n"
@@ -58,6 +61,13 @@ constexpr const char* kHelp =
     "  --for SECONDS  stop after this time, at most 1e9 (default: until SIGINT/SIGTERM)\n"
     "  --record-dir DIR  where the recordings go (default: the data folder below)\n"
     "  --csv PATH     afterwards, the CSV export of what was received\n"
+    "  --sids URL     forward every beacon received to this telemetry database (SiDS;\n"
+    "                 repeatable), queued in the --record-dir folder until the server\n"
+    "                 takes it; needs --norad, --callsign, --latitude and --longitude\n"
+    "                 (decimal degrees, negative south and west). Conf keys: SIDS_URL,\n"
+    "                 SIDS_NORAD_ID, SIDS_CALLSIGN, SIDS_LATITUDE, SIDS_LONGITUDE\n"
+    "  --sids-dry-run print each request instead of sending it\n"
+    "  --sids-timeout SECONDS  give up on one request after this time (default 30)\n"
     "  --help, --version\n"
     "Exit status: 0 success, 1 an input could not be read or an output not written,\n"
     "2 usage error (also an output that names an input: nothing is written).\n";
@@ -105,6 +115,7 @@ struct Options {
     bool kissStream = false, reconnect = false;
     double seconds = 0;
     bool haveFor = false;
+    kelvanor::SidsOptions sids;
 };
 
 // Where this run keeps its files: beside the program in a build tree, the
@@ -157,7 +168,9 @@ int Parse(int argc, char** argv, const kelvanor::ProgramPaths& paths, Options& o
             out = argv[++i];
             return true;
         };
-        if (a == "--help") {
+        if (std::string error; kelvanor::TakeSidsOption(argc, argv, i, o.sids, error)) {
+            if (!error.empty()) return UsageError(error);
+        } else if (a == "--help") {
             std::cout << kUsage << "\n" << kHelp << "Recordings without --record-dir go to " << paths.dataDir << "\n";
             return 0;
         } else if (a == "--version") {
@@ -225,6 +238,7 @@ int Parse(int argc, char** argv, const kelvanor::ProgramPaths& paths, Options& o
         o.kissStream = o.kissStream || c.kissStream;
         o.reconnect = o.reconnect || c.reconnect;
         if (o.recordDir.empty()) o.recordDir = c.recordDir;
+        kelvanor::AddSidsConfiguration(o.sids, c);
         if (o.connect.empty() && o.serial.empty()) {
             return UsageError(o.config + " names neither TCP_SERVER and TCP_PORT nor SERIAL_PORT");
         }
@@ -235,7 +249,7 @@ int Parse(int argc, char** argv, const kelvanor::ProgramPaths& paths, Options& o
         if (!o.files.empty()) return UsageError(std::string(road) + " takes no input files");
         if (o.haveRecord || !o.tlm.empty() || o.print || o.log) {
             return UsageError(std::string(road) + " goes with --for, --record-dir, --csv, --locale, --kiss-stream, "
-                              "--reconnect and --config only");
+                              "--reconnect, --config and the --sids options only");
         }
         std::string host, port, device;
         int baud = 9600;
@@ -247,8 +261,9 @@ int Parse(int argc, char** argv, const kelvanor::ProgramPaths& paths, Options& o
         }
         return -1;
     }
-    if (o.haveFor || !o.recordDir.empty() || o.kissStream || o.reconnect) {
-        return UsageError("--for, --record-dir, --kiss-stream and --reconnect need --connect or --serial");
+    if (o.haveFor || !o.recordDir.empty() || o.kissStream || o.reconnect || o.sids.given) {
+        return UsageError("--for, --record-dir, --kiss-stream, --reconnect and the --sids options need "
+                          "--connect or --serial");
     }
     if (o.files.empty()) return UsageError(std::string("no input file; ") + kUsage);
     // An export never replaces an input, nor the other export.
@@ -297,8 +312,12 @@ int main(int argc, char** argv) {
             return 1;
         }
         link.recordDir = dir;
+        const auto forwarder = StartForwarding(o.sids, dir, link, stdout);
         std::string error;
         int status = RunLiveClient(*session, link, stdout, error);
+        // What is still queued goes while the servers take it (until 5 s
+        // pass without a frame done); the rest waits for the next run.
+        if (forwarder) forwarder->WaitIdle(std::chrono::seconds(5));
         if (status != 0) std::cerr << "kelvanor-cli: " << error << "\n";
         if (!o.csv.empty()) {
             std::string werror;

@@ -190,6 +190,7 @@ private:
         }
         if (!outcome.fileError.empty()) line += " (not recorded: " + outcome.fileError + ")";
         Line(line + "\n");
+        if (m_settings.forward && !outcome.beacons.empty()) m_settings.forward(outcome.beacons);
     }
 
     Session& m_session;

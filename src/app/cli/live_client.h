@@ -1,7 +1,11 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <string>
+#include <vector>
+
+#include "acquire/live_beacon.h"
 
 namespace kelvanor {
 
@@ -15,6 +19,8 @@ struct LinkSettings {
     bool reconnect = false;  // try a lost or refused link again, 1 s doubling to 60 s
     double seconds = 0;      // run time; 0 until a stop signal
     std::string recordDir;
+    // Hears of the beacons each arrival stored, after its line (forwarding).
+    std::function<void(const std::vector<LiveBeacon>&)> forward;
 
     // "HOST:PORT" or the device, for state lines.
     std::string Name() const { return device.empty() ? host + ":" + port : device; }

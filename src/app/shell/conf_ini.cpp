@@ -83,6 +83,16 @@ Configuration ParseConfiguration(std::string_view text, const std::string& progr
             config.reconnect = value == "YES";
         } else if (key == "RECORD_DIR") {
             config.recordDir = std::string(rawValue);
+        } else if (key == "SIDS_URL") {
+            if (!rawValue.empty()) config.sidsUrls.emplace_back(rawValue);
+        } else if (key == "SIDS_NORAD_ID") {
+            config.sidsNoradId = value;
+        } else if (key == "SIDS_CALLSIGN") {
+            config.sidsCallsign = value;
+        } else if (key == "SIDS_LATITUDE") {
+            config.sidsLatitude = value;
+        } else if (key == "SIDS_LONGITUDE") {
+            config.sidsLongitude = value;
         }
     }
     return config;

@@ -26,6 +26,10 @@ struct Configuration {
     bool kissStream = false;
     bool reconnect = false;
     std::string recordDir;
+    // Forwarding to telemetry databases: every SIDS_URL line is one server
+    // (kept as written); the other keys as the last line gives them.
+    std::vector<std::string> sidsUrls;
+    std::string sidsNoradId, sidsCallsign, sidsLatitude, sidsLongitude;
 
     // Problems worth telling the operator (missing file, a line without "=",
     // a port that is not a number). Empty when all went well.

@@ -35,6 +35,8 @@
 #include "export/csv_export.h"
 #include "export/export_name.h"
 #include "export/tlm_export.h"
+#include "forward/forwarder.h"
+#include "kelvanor_version.h"
 #include "session/session.h"
 #include "window/channel_pages.h"
 #include "window/info_window.h"
@@ -184,11 +186,12 @@ void MainWindow::BuildControls(QWidget* client) {
     m_shape10 = new QFrame(client);
     m_shape10->setObjectName("Shape10");
     m_shape10->setGeometry(TwipRect(1560, 180, 255, 135));
-    m_shape10->setStyleSheet("background-color: rgb(192, 192, 192); border: 1px solid black;");
+    // Styled by name, so the tooltip of the forwarding state keeps its own look.
+    m_shape10->setStyleSheet("#Shape10 { background-color: rgb(192, 192, 192); border: 1px solid black; }");
     m_label2 = new QLabel(client);
     m_label2->setObjectName("Label2");
     m_label2->setGeometry(TwipRect(1920, 120, 4215, 255));
-    m_label2->setStyleSheet("color: gray;");
+    m_label2->setStyleSheet("#Label2 { color: gray; }");  // not its tooltip
     connect(m_check5, &QCheckBox::clicked, this, &MainWindow::Check5_Click);
     m_live = new LiveSocket(this);
     connect(m_live, &LiveSocket::Arrival, this, &MainWindow::HandleArrival);
@@ -302,7 +305,7 @@ void MainWindow::BuildControls(QWidget* client) {
 QString MainWindow::Winsock_State() {
     const int state = m_live->State();
     if (auto colour = WinsockStateColour(state)) {
-        m_shape10->setStyleSheet(QString("background-color: rgb(%1, %2, %3); border: 1px solid black;")
+        m_shape10->setStyleSheet(QString("#Shape10 { background-color: rgb(%1, %2, %3); border: 1px solid black; }")
                                      .arg(colour->red)
                                      .arg(colour->green)
                                      .arg(colour->blue));
@@ -310,7 +313,17 @@ QString MainWindow::Winsock_State() {
     return WinsockStateText(state);
 }
 
-void MainWindow::Timer1_Timer() { m_label2->setText(Winsock_State()); }
+void MainWindow::Timer1_Timer() {
+    m_label2->setText(Winsock_State());
+    ShowForwardState();
+}
+
+void MainWindow::ShowForwardState() {
+    if (!m_forwarder) return;
+    const QString tip = QString::fromStdString(ForwardStateText(m_forwarder->Counts()));
+    m_shape10->setToolTip(tip);
+    m_label2->setToolTip(tip);
+}
 
 void MainWindow::Check5_Click() {
     if (m_check5->isChecked()) {
@@ -335,6 +348,10 @@ void MainWindow::HandleArrival(const QByteArray& chunk) {
     const ArrivalOutcome outcome =
         kelvanor::HandleArrival(m_session, std::string_view(chunk.constData(), chunk.size()),
                                 *m_clock, m_recordingDir);
+    if (m_forwarder && !outcome.beacons.empty()) {
+        m_forwarder->Forward(outcome.beacons);
+        ShowForwardState();
+    }
     if (m_config.followNewest && m_session.RecordCount() >= ScrollState::kMinimum) {
         // The operator follows the pass: the newest record, the bar moved to it.
         m_session.scroll.SetValue(m_session.RecordCount());
@@ -361,6 +378,7 @@ void MainWindow::Form_Load() {
     m_labelSerial->setText(QString::fromStdString("[" + m_config.serialPort + ":" + std::to_string(m_config.serialBaud) + "]"));
     std::string text;
     for (const std::string& p : m_config.problems) text += (text.empty() ? "" : "; ") + p;
+    StartForwarding(text);
     if (m_paths.userFolders) {
         // An installed program says where its settings and files are.
         std::string error;
@@ -374,6 +392,27 @@ void MainWindow::Form_Load() {
     m_timer1->start();
     SyncFromSession();
     m_text4->setCursorPosition(0);  // a long start-up note shows its beginning
+}
+
+void MainWindow::StartForwarding(std::string& problems) {
+    const SidsSettings settings{m_config.sidsUrls, m_config.sidsNoradId, m_config.sidsCallsign,
+                                m_config.sidsLatitude, m_config.sidsLongitude};
+    std::string problem;
+    const auto station = StationFrom(settings, KELVANOR_VERSION, problem);
+    std::vector<std::string> notes;
+    if (station) {
+        // The queue lives in the data folder, beside the recordings' default place.
+        std::string folder = m_paths.dataDir, error;
+        if (m_paths.userFolders) EnsureFolder(folder, error);
+        Forwarder::Timing timing;
+        timing.timeout = m_forwardTimeout;
+        m_forwarder = std::make_unique<Forwarder>(*station, settings.urls, folder, timing, nullptr);
+        notes = m_forwarder->Problems();
+        ShowForwardState();
+    } else if (!problem.empty()) {
+        notes.push_back(problem);
+    }
+    for (const std::string& note : notes) problems += (problems.empty() ? "" : "; ") + note;
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

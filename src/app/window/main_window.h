@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QStringList>
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <set>
@@ -32,6 +33,7 @@ namespace kelvanor {
 struct Session;
 class ChannelPages;
 class ChartView;
+class Forwarder;
 class InfoWindow;
 class LiveSocket;
 class SerialLink;
@@ -89,6 +91,12 @@ public:
     void CheckSerial_Click();
     // The clock arrivals are stamped with; tests put in their own.
     void SetClock(const UtcClock* clock) { m_clock = clock ? clock : &m_systemClock; }
+    // Forwarding of live beacons (conf.ini SIDS_URL and the station's keys),
+    // or null when off; its state stands in the live indicator's tooltip.
+    Forwarder* forwarder() const { return m_forwarder.get(); }
+    void ShowForwardState();
+    // The time one request may take (30 s); before Form_Load.
+    void SetForwardTimeout(std::chrono::milliseconds timeout) { m_forwardTimeout = timeout; }
     // Where the daily recordings go (the program's folder by default).
     void SetRecordingDir(const std::string& dir) { m_recordingDir = dir; }
 
@@ -134,6 +142,8 @@ private:
     void ExportWritten(const std::string& ruleName, const std::string& path);
     void RunImport(ImportKind kind, QStringList& selection, const QString& filter);
     void ImportSelection(ImportKind kind, const QStringList& selection);
+    // Forwarding as conf.ini sets it up; why it stays off goes to `problems`.
+    void StartForwarding(std::string& problems);
 
     Session& m_session;
     FileChooser& m_files;
@@ -159,6 +169,8 @@ private:
     std::string m_recordingDir;
     LiveSocket* m_live = nullptr;
     SerialLink* m_serial = nullptr;
+    std::unique_ptr<Forwarder> m_forwarder;
+    std::chrono::milliseconds m_forwardTimeout{30000};
     std::optional<int> m_beforeChartClick;  // the record shown before the last chart click
 
     QWidget* m_client = nullptr;

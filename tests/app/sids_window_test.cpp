@@ -1,0 +1,87 @@
+// The window forwarding live beacons to a telemetry database on 127.0.0.1
+// that first hangs (and to a second one that is down): imports are never
+// forwarded, and the window goes on handling arrivals and events while a
+// request waits for its time-out.
+#include <QtTest>
+#include <QtWidgets>
+
+#include "acquire/kiss_framing.h"
+#include "acquire/recording_writer.h"
+#include "kelvanor_version.h"
+#include "sample_pass.h"
+#include "session/session.h"
+#include "support/plausible_beacon.h"
+#include "support/temp_dir.h"
+#include "window/main_window.h"
+
+using namespace kelvanor;
+
+class SidsWindowTest : public QObject,
+                       public FileChooser,
+                       public MessageSink,
+                       public KeyStateSource {
+    Q_OBJECT
+
+    bool Choose(const QString&, QStringList&) override { return false; }
+    void Information(const QString&, const QString&) override {}
+    int QueryShift() override { return 0; }
+    int QueryRightButton() override { return 0; }
+
+private slots:
+    void liveBeaconsGoOutImportsDoNotAndTheWindowKeepsUpWhileTheServerHangs() {
+        testing::TempDir dir;
+        QProcess database;
+        database.start("python3", {SIDS_SERVER_PATH, "--log", dir.File("db.log").c_str(),
+                                   "--answers", "hang"});
+        QVERIFY(database.waitForReadyRead(5000));
+        const std::string port = database.readLine().split(':').last().trimmed().toStdString();
+        testing::WriteFile(dir.File("conf.ini"),
+                           "SIDS_URL=http://127.0.0.1:1/\r\nSIDS_URL=http://127.0.0.1:" + port +
+                               "/\r\nSIDS_NORAD_ID=99999\r\nSIDS_CALLSIGN=n0call"
+                               "\r\nSIDS_LATITUDE=49.7\r\nSIDS_LONGITUDE=8.9\r\n");
+        testing::WriteFile(dir.File("pass.kss"), samples::SimulatedRecording(5));
+        Session session;
+        MainWindow window(session, *this, *this, *this, dir.File(""));
+        window.SetForwardTimeout(std::chrono::seconds(2));
+        window.SetRecordingDir(dir.File(""));
+        window.Form_Load();
+        window.OpenFiles({QString::fromStdString(dir.File("pass.kss"))});
+
+        // Two beacons while the server holds the first request; the second
+        // on a stream with its own time stamp.
+        const std::string stamp = TimestampRecord("2026-01-02 03:04:05.678 UTC");
+        int ticks = 0;
+        QTimer ticker;
+        connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+        ticker.start(50);
+        QElapsedTimer handling;
+        for (double packet : {1, 2}) {
+            handling.start();
+            window.HandleArrival(
+                QByteArray::fromStdString((session.kissStream ? stamp : "") +
+                                          KissFrame(testing::PlausibleBeacon(packet).Frame())));
+            QVERIFY(handling.elapsed() < 100);
+            QTest::qWait(500);
+            session.kissStream = true;
+        }
+        QVERIFY(ticks >= 10);  // about 20 without load
+        QTRY_COMPARE_WITH_TIMEOUT(
+            window.findChild<QFrame*>("Shape10")->toolTip().section(';', 0, 0),
+            QString("SiDS: 2 queued, 2 sent, 0 refused"), 10000);
+        QVERIFY(window.findChild<QLabel*>("Label2")->toolTip().contains("; last error: "));
+
+        // The first request timed out and went again; the import sent nothing.
+        const QString rx = QString::fromStdString(session.records.Record(6).RxTime.substr(0, 23));
+        const QList<QByteArray> lines =
+            QByteArray::fromStdString(testing::ReadFile(dir.File("db.log"))).split('\n');
+        QCOMPARE(lines.size(), 4);  // and an empty rest
+        QCOMPARE(lines[0].mid(5), lines[1].mid(4));
+        QVERIFY(lines[2].startsWith("201 99999 N0CALL 2026-01-02T03:04:05.678Z "));
+        QVERIFY(lines[1].startsWith(
+                    ("201 99999 N0CALL " + QString(rx).replace(' ', 'T') + "Z ").toLatin1()) &&
+                lines[1].endsWith(" longLat 8.9E 49.7N " KELVANOR_VERSION));
+    }
+};
+
+QTEST_MAIN(SidsWindowTest)
+#include "sids_window_test.moc"

@@ -1,0 +1,69 @@
+// The request a telemetry database gets for a frame, written out by hand,
+// and the settings that leave forwarding off.
+#include "forward/sids_request.h"
+
+#include <gtest/gtest.h>
+
+namespace kelvanor {
+namespace {
+
+TEST(SidsRequest, BodiesWrittenOut) {
+    const std::tuple<SidsStation, std::string, std::string, std::string> cases[] = {
+        {{"99999", "DL1ABC", 49.73145, -8.95564, "0.3.0"},
+         std::string("\xC0"
+                     "AB\xC0\x01\x0F",
+                     6),
+         "2026-12-07 03:44:06.140",
+         "noradID=99999&source=DL1ABC&timestamp=2026-12-07T03%3A44%3A06.140Z&frame=4142C0010F"
+         "&locator=longLat&longitude=8.95564W&latitude=49.73145N&version=0.3.0"},
+        // South and east (below 1 degree); a callsign with "/" and a blank; midnight, 0 ms.
+        {{"7", "VK2/AB 1", -33.5, 0.25, "1.0 beta"},
+         std::string("\x00\xff", 2),
+         "1999-12-31 00:00:00.000",
+         "noradID=7&source=VK2%2FAB+1&timestamp=1999-12-31T00%3A00%3A00.000Z&frame=FF"
+         "&locator=longLat&longitude=0.25E&latitude=33.5S&version=1.0+beta"},
+    };
+    for (const auto& [station, frame, utc, body] : cases)
+        EXPECT_EQ(SidsRequestBody(station, frame, utc), body);
+}
+
+TEST(SidsRequest, OnlyUtcWithThreeMillisecondDigitsMakesARequest) {
+    EXPECT_EQ(SidsTimestamp("2026-01-02 23:59:59.999"), "2026-01-02T23:59:59.999Z");
+    for (const char* utc :
+         {"2026-01-02 23:59:59", "2026-01-02 23:59:59.99", "2026-01-02 23:59:59.9999",
+          "2026-01-02T23:59:59.999", "2026-01-02 23:59:59.999 UTC", "2026-01-02 23:5a:59.999",
+          "02.01.2026 23:59:59.999", ""}) {
+        EXPECT_EQ(SidsTimestamp(utc), "");
+        EXPECT_EQ(SidsRequestBody({"1", "X", 1, 1, "v"}, std::string(10, 'x'), utc), "");
+    }
+}
+
+TEST(SidsRequest, SettingsThatLeaveForwardingOff) {
+    // catalogue number, callsign, latitude, longitude; why forwarding is off
+    const std::tuple<std::string, std::string, std::string, std::string, std::string> cases[] = {
+        {"99999", "N0CALL", "49.7", "-8.9", ""},
+        {"99999", "N0CALL", "-90", "180", ""},
+        {"", "N0CALL", "49.7", "-8.9", "SIDS_NORAD_ID is missing"},
+        {"9999A", "N0CALL", "49.7", "-8.9", "SIDS_NORAD_ID 9999A is not a number"},
+        {"99999", "", "49.7", "-8.9", "SIDS_CALLSIGN is empty"},
+        {"1", "X", "49,7", "1", "SIDS_LATITUDE \"49,7\" is no number of degrees from -90 to 90"},
+        {"1", "X", "1", "-180.5",
+         "SIDS_LONGITUDE \"-180.5\" is no number of degrees from -180 to 180"},
+        {"1", "X", "0.0", "0", "the station's position is 0, 0"},
+        {"1", "X", "1", "1", "SIDS_URL ftp://x/ is no http:// or https:// address"},
+    };
+    for (const auto& [norad, call, latitude, longitude, problem] : cases) {
+        std::string said;
+        const std::vector<std::string> urls{
+            "https://a/api/", problem.starts_with("SIDS_URL") ? "ftp://x/" : "http://b/"};
+        EXPECT_EQ(StationFrom({urls, norad, call, latitude, longitude}, "v", said).has_value(),
+                  problem.empty());
+        EXPECT_EQ(said, problem.empty() ? "" : "SiDS forwarding off: " + problem);
+    }
+    std::string said = "old";
+    EXPECT_FALSE(StationFrom({}, "v", said));  // no server: off without a word
+    EXPECT_EQ(said, "");
+}
+
+}  // namespace
+}  // namespace kelvanor
