@@ -1,6 +1,7 @@
 #include "acquire/kiss_stream.h"
 
 #include "acquire/frame_roads.h"
+#include "acquire/frame_tap.h"
 #include "acquire/kiss_framing.h"
 #include "acquire/utc_clock.h"
 #include "decode/beacon_encoder.h"
@@ -47,7 +48,7 @@ void KissStream::HandlePiece(const FrameRoad& road, std::string_view piece, cons
         std::string stamp = m_stamp;
         const FrameRoad stampRoad{road.frameBytes, road.records,   road.frameLog,
                                   stamp,           road.hexText,   road.counterText,
-                                  road.regional,   road.upperBound};
+                                  road.regional,   road.upperBound, road.tap};
         HandleTimestampRecord(stampRoad, m_frame);
         if (stamp != m_stamp) {
             m_stamp = std::move(stamp);
@@ -61,10 +62,14 @@ void KissStream::HandlePiece(const FrameRoad& road, std::string_view piece, cons
     road.hexText.clear();
     AppendHex(road.hexText, std::string_view(m_frame).substr(1));
     road.rxTimestamp = m_stamped ? m_stamp : UtcNowText(clock) + " UTC";
-    if (m_frame.size() != static_cast<std::size_t>(kBeaconLength) || m_frame[0] != '\0' ||
-        !HasBeaconAddress(m_frame))
+    const bool beacon = m_frame.size() == static_cast<std::size_t>(kBeaconLength) && m_frame[0] == '\0' &&
+                        HasBeaconAddress(m_frame);
+    if (!beacon) {
+        TapFrame(road, m_frame, false, 0);
         return;
+    }
     const DecodeResult result = road.Decode(m_frame);
+    TapFrame(road, m_frame, true, 0);
     if (result.Stored()) cut.records.push_back(result.record);
 }
 
