@@ -277,6 +277,19 @@ bool Archive::NewestBeacons(const TimeRange& range, int limit, std::vector<Archi
     return true;
 }
 
+std::optional<TimeRange> Archive::LastPass() {
+    Statement s(m_db, "SELECT rx_ms FROM frames WHERE beacon = 1 AND rx_ms IS NOT NULL ORDER BY rx_ms DESC");
+    if (s.get() == nullptr || sqlite3_step(s.get()) != SQLITE_ROW) return std::nullopt;
+    const std::int64_t newest = sqlite3_column_int64(s.get(), 0);
+    std::int64_t first = newest;
+    while (sqlite3_step(s.get()) == SQLITE_ROW) {
+        const std::int64_t t = sqlite3_column_int64(s.get(), 0);
+        if (first - t > kPassGapMs) break;
+        first = t;
+    }
+    return TimeRange{first, newest + 1};
+}
+
 bool Archive::Stats(ArchiveStats& stats, std::string& error) {
     Statement s(m_db,
                 "SELECT count(*), coalesce(sum(beacon), 0), coalesce(sum(copies - 1), 0), "

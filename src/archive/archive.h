@@ -19,6 +19,9 @@ inline constexpr const char* kArchiveFileName = "kelvanor-archive.sqlite";
 // Two receptions of the same bytes this close together (ms) are one frame.
 inline constexpr std::int64_t kSameFrameWindowMs = 10000;
 
+// A pause in reception this long (ms) separates two passes.
+inline constexpr std::int64_t kPassGapMs = 20 * 60 * 1000;
+
 // What an archive holds.
 struct ArchiveStats {
     std::int64_t frames = 0;
@@ -74,6 +77,11 @@ public:
                        std::string& error);
 
     bool Stats(ArchiveStats& stats, std::string& error);
+
+    // The newest pass: the beacons back from the newest one up to the first
+    // gap longer than kPassGapMs, as a range [first, newest + 1 ms). Nothing
+    // when the archive holds no beacon with a time.
+    std::optional<TimeRange> LastPass();
 
 private:
     Archive(sqlite3* db, std::string path);

@@ -83,6 +83,8 @@ Configuration ParseConfiguration(std::string_view text, const std::string& progr
             config.reconnect = value == "YES";
         } else if (key == "RECORD_DIR") {
             config.recordDir = std::string(rawValue);
+        } else if (key == "ARCHIVE") {
+            config.archive = std::string(rawValue);
         }
     }
     return config;

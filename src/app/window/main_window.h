@@ -32,6 +32,7 @@ namespace kelvanor {
 struct Session;
 class ChannelPages;
 class ChartView;
+class ArchiveTap;
 class InfoWindow;
 class LiveSocket;
 class SerialLink;
@@ -58,6 +59,13 @@ public:
     // Menu commands and controls.
     void MnuOpenKISSFile_Click();
     void MnuOpenServerLog_Click();
+    // File "Open Archive Range...": a UTC range from the chooser, its newest
+    // beacons loaded as an import loads a file.
+    void MnuOpenArchiveRange_Click();
+    // The range dialog; tests put in their own. nullptr: the real dialog.
+    void SetRangeChooser(RangeChooser* chooser) { m_rangeChooser = chooser; }
+    // The station archive every frame goes to (conf.ini ARCHIVE), or nullptr.
+    ArchiveTap* archive() const { return m_archive.get(); }
     void WriteCSVFile_Click();
     void WriteTLMFile_Click();
     void MnuInfo_Click();
@@ -134,6 +142,7 @@ private:
     void ExportWritten(const std::string& ruleName, const std::string& path);
     void RunImport(ImportKind kind, QStringList& selection, const QString& filter);
     void ImportSelection(ImportKind kind, const QStringList& selection);
+    void OpenArchive();
 
     Session& m_session;
     FileChooser& m_files;
@@ -143,6 +152,8 @@ private:
     Configuration m_config;
     std::unique_ptr<Hooks> m_hooks;
     std::unique_ptr<Reporter> m_reporter;
+    std::unique_ptr<ArchiveTap> m_archive;
+    RangeChooser* m_rangeChooser = nullptr;
 
     QStringList m_kissSelection;     // the last selection of "Open KISS File"
     QStringList m_satnogsSelection;  // the last selection of "Open SatNOGS CSV"
