@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "acquire/kiss_framing.h"
+#include "acquire/live_arrival.h"
 #include "acquire/recording_writer.h"
 #include "acquire/utc_clock.h"
 #include "archive/archive_load.h"
@@ -85,6 +86,7 @@ int main(int argc, char** argv) {
         for (const std::string& file : files) {
             const auto t = Clock::now();
             ImportFiles(*session, {file}, ImportKind::KissRecording, hooks);
+            TrimFrameLog(session->frameLog, kKeptLogBytes);  // as kelvanor-cli does
             perFile.push_back(kPerFile / Seconds(t));
         }
         const double total = Seconds(start);

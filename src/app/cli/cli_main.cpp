@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "acquire/file_io.h"
+#include "acquire/live_arrival.h"
 #include "archive/archive_load.h"
 #include "archive_commands.h"
 #include "session/import_sequence.h"
@@ -375,7 +376,11 @@ int main(int argc, char** argv) {
                 std::cerr << "kelvanor-cli: cannot read " << p.path << ": " << p.reason << "\n";
                 status = 1;
             }
-            if (progress != nullptr) progress->FileDone();
+            if (progress != nullptr) {
+                // Years of recordings: the log keeps what a full store shows.
+                TrimFrameLog(session->frameLog, kKeptLogBytes);
+                progress->FileDone();
+            }
         }
     }
     if (tap != nullptr && !tap->Working()) status = 1;
