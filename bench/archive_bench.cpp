@@ -31,7 +31,9 @@ namespace {
 constexpr int kFiles = 100, kPerFile = 10000;
 constexpr std::int64_t kStartMs = 1764547200000LL;  // 2025-12-01 00:00:00 UTC
 
-double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
+double Seconds(Clock::time_point since) {
+    return std::chrono::duration<double>(Clock::now() - since).count();
+}
 
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
@@ -69,7 +71,8 @@ int main(int argc, char** argv) {
         recording.reserve(static_cast<std::size_t>(kPerFile) * 240);
         for (int i = 0; i < kPerFile; ++i) {
             const std::int64_t n = static_cast<std::int64_t>(f) * kPerFile + i;
-            recording += RecordingEntry(UtcOf(kStartMs + n * 8000 + n % 1000), KissFrame(Beacon(n)));
+            recording +=
+                RecordingEntry(UtcOf(kStartMs + n * 8000 + n % 1000), KissFrame(Beacon(n)));
         }
         files.push_back((dir / "rec" / ("day" + std::to_string(f) + ".kss")).string());
         std::ofstream(files.back(), std::ios::binary) << recording;
@@ -92,14 +95,18 @@ int main(int argc, char** argv) {
         const double total = Seconds(start);
         session->tap = nullptr;
         tap.reset();
-        std::printf("add %d beacons from %d recordings: %.2f s, %.0f beacons/s overall, median file %.0f beacons/s\n",
-                    kFiles * kPerFile, kFiles, total, kFiles * kPerFile / total, Median(perFile));
+        std::printf(
+            "add %d beacons from %d recordings: %.2f s, %.0f beacons/s overall, median file %.0f "
+            "beacons/s\n",
+            kFiles * kPerFile, kFiles, total, kFiles * kPerFile / total, Median(perFile));
         std::printf("archive file %.1f MB, %.1f bytes per beacon\n", fs::file_size(path) / 1e6,
                     static_cast<double>(fs::file_size(path)) / (kFiles * kPerFile));
         // The same import without the archive, for comparison.
         const auto plain = Clock::now();
-        for (int f = 0; f < 10; ++f) ImportFiles(*session, {files[f]}, ImportKind::KissRecording, hooks);
-        std::printf("the same import without the archive: %.0f beacons/s\n", 10 * kPerFile / Seconds(plain));
+        for (int f = 0; f < 10; ++f)
+            ImportFiles(*session, {files[f]}, ImportKind::KissRecording, hooks);
+        std::printf("the same import without the archive: %.0f beacons/s\n",
+                    10 * kPerFile / Seconds(plain));
     }
     auto archive = Archive::Open(path, false, error);
     std::vector<double> loads;
@@ -108,8 +115,9 @@ int main(int argc, char** argv) {
         LoadArchiveRange(*session, *archive, {}, hooks);
         loads.push_back(Seconds(t) * 1000);
     }
-    std::printf("load the newest 10000 of 1000000, decoded and charted: median %.1f ms (%d records)\n",
-                Median(loads), session->RecordCount());
+    std::printf(
+        "load the newest 10000 of 1000000, decoded and charted: median %.1f ms (%d records)\n",
+        Median(loads), session->RecordCount());
     archive.reset();
 
     // One live arrival (a beacon, recorded to the day file) with and without
@@ -121,7 +129,8 @@ int main(int argc, char** argv) {
     std::vector<double> with, without;
     for (int i = 0; i < 4000; ++i) {
         const std::int64_t n = 2000000 + i;
-        clock.now = std::chrono::system_clock::time_point(std::chrono::milliseconds(kStartMs + n * 8000));
+        clock.now =
+            std::chrono::system_clock::time_point(std::chrono::milliseconds(kStartMs + n * 8000));
         const std::string chunk = KissFrame(Beacon(n));
         session->tap = i % 2 == 0 ? tap.get() : nullptr;
         if (session->RecordCount() >= 9000) ResetBeforeImport(*session);
@@ -129,8 +138,8 @@ int main(int argc, char** argv) {
         HandleArrival(*session, chunk, clock, recDir);
         (i % 2 == 0 ? with : without).push_back(Seconds(t) * 1e6);
     }
-    std::printf("live arrival: median %.0f us with the archive, %.0f us without, %.0f us more\n", Median(with),
-                Median(without), Median(with) - Median(without));
+    std::printf("live arrival: median %.0f us with the archive, %.0f us without, %.0f us more\n",
+                Median(with), Median(without), Median(with) - Median(without));
     session->tap = nullptr;
     tap.reset();
     fs::remove_all(dir);

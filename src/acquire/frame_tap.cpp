@@ -20,16 +20,17 @@ int Digits(std::string_view text, std::size_t at, std::size_t digits) {
 }  // namespace
 
 std::optional<std::int64_t> UtcMilliseconds(std::string_view text) {
-    if (text.size() < 19 || text[4] != '-' || text[7] != '-' || (text[10] != ' ' && text[10] != 'T') ||
-        text[13] != ':' || text[16] != ':') {
+    if (text.size() < 19 || text[4] != '-' || text[7] != '-' ||
+        (text[10] != ' ' && text[10] != 'T') || text[13] != ':' || text[16] != ':') {
         return std::nullopt;
     }
     const int year = Digits(text, 0, 4), month = Digits(text, 5, 2), day = Digits(text, 8, 2);
-    const int hour = Digits(text, 11, 2), minute = Digits(text, 14, 2), second = Digits(text, 17, 2);
+    const int hour = Digits(text, 11, 2), minute = Digits(text, 14, 2),
+              second = Digits(text, 17, 2);
     int milli = 0;
     if (text.size() >= 23 && text[19] == '.') milli = Digits(text, 20, 3);
-    if (year < 1 || month < 1 || month > 12 || day < 1 || day > 31 || hour < 0 || hour > 23 || minute < 0 ||
-        minute > 59 || second < 0 || second > 59 || milli < 0) {
+    if (year < 1 || month < 1 || month > 12 || day < 1 || day > 31 || hour < 0 || hour > 23 ||
+        minute < 0 || minute > 59 || second < 0 || second > 59 || milli < 0) {
         return std::nullopt;
     }
     const long long days = DaysFromCivil(year, month, day);

@@ -20,8 +20,8 @@ struct TakenFrame {
     std::string_view bytes;            // command byte at offset 0; a beacon is 201 bytes
     std::optional<std::int64_t> rxMs;  // UTC milliseconds since 1970, when the source tells it
     RxTimeForm form = RxTimeForm::Recorder;
-    bool beacon = false;               // handed to the decoder
-    std::uint64_t position = 0;        // byte offset in a recording, line in a log, 0 live
+    bool beacon = false;         // handed to the decoder
+    std::uint64_t position = 0;  // byte offset in a recording, line in a log, 0 live
 };
 
 // Where the roads report every frame they take, besides decoding it (the

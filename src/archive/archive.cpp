@@ -1,7 +1,6 @@
 #include "archive/archive.h"
 
 #include <sqlite3.h>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -96,10 +95,12 @@ std::unique_ptr<Archive> Archive::Open(const std::string& path, bool writable, s
         return nullptr;
     }
     sqlite3* db = nullptr;
-    const int flags = (writable ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE : SQLITE_OPEN_READONLY) |
-                      SQLITE_OPEN_NOFOLLOW;
+    const int flags =
+        (writable ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE : SQLITE_OPEN_READONLY) |
+        SQLITE_OPEN_NOFOLLOW;
     if (sqlite3_open_v2(path.c_str(), &db, flags, nullptr) != SQLITE_OK) {
-        error = "cannot open " + path + ": " + (db != nullptr ? sqlite3_errmsg(db) : "out of memory");
+        error =
+            "cannot open " + path + ": " + (db != nullptr ? sqlite3_errmsg(db) : "out of memory");
         sqlite3_close_v2(db);
         return nullptr;
     }
@@ -117,21 +118,25 @@ std::unique_ptr<Archive> Archive::Open(const std::string& path, bool writable, s
     const auto tables = QueryInt(db, "SELECT count(*) FROM sqlite_schema", why);
     if (!tables) return fail("not a KELVANOR archive (" + why + ")");
     const bool fresh = *appId == 0 && *tables == 0;
-    if (!fresh && *appId != kApplicationId) return fail("a database of another program, not a KELVANOR archive");
-    if (writable && sqlite3_db_readonly(db, "main") == 1) return fail("cannot be written (read-only)");
+    if (!fresh && *appId != kApplicationId)
+        return fail("a database of another program, not a KELVANOR archive");
+    if (writable && sqlite3_db_readonly(db, "main") == 1)
+        return fail("cannot be written (read-only)");
     if (writable) {
         // Write-ahead logging: a process killed at any moment leaves every
         // committed transaction and nothing else.
         // Checkpoints (the only writes that wait for the disk) every 64 MB
         // of log rather than every 4 MB: a day's recording goes in at once.
-        if (!Exec(db, "PRAGMA journal_mode=WAL", why) || !Exec(db, "PRAGMA synchronous=NORMAL", why) ||
+        if (!Exec(db, "PRAGMA journal_mode=WAL", why) ||
+            !Exec(db, "PRAGMA synchronous=NORMAL", why) ||
             !Exec(db, "PRAGMA wal_autocheckpoint=16384; PRAGMA journal_size_limit=67108864", why)) {
             return fail(why);
         }
         if (fresh) {
-            const std::string create = std::string("BEGIN;") + kSchema + "PRAGMA application_id=" +
-                                       std::to_string(kApplicationId) + ";PRAGMA user_version=" +
-                                       std::to_string(kSchemaVersion) + ";COMMIT;";
+            const std::string create = std::string("BEGIN;") + kSchema +
+                                       "PRAGMA application_id=" + std::to_string(kApplicationId) +
+                                       ";PRAGMA user_version=" + std::to_string(kSchemaVersion) +
+                                       ";COMMIT;";
             if (!Exec(db, create.c_str(), why)) {
                 Exec(db, "ROLLBACK", why);
                 return fail("cannot create the archive: " + why);
@@ -149,16 +154,21 @@ bool Archive::Prepare(std::string& error) {
         sqlite3_stmt** stmt;
         const char* sql;
     } all[] = {
-        {&m_find, "SELECT id FROM frames WHERE rx_ms BETWEEN ?2 - 10000 AND ?2 + 10000 AND key = ?1 AND bytes = ?3 "
-                  "LIMIT 1"},
-        {&m_findUntimed, "SELECT id FROM frames WHERE rx_ms IS NULL AND key = ?1 AND bytes = ?3 LIMIT 1"},
-        {&m_insert, "INSERT INTO frames (rx_ms, bytes, beacon, rx_form, source, position, added_ms, key) "
-                    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)"},
+        {&m_find,
+         "SELECT id FROM frames WHERE rx_ms BETWEEN ?2 - 10000 AND ?2 + 10000 AND key = ?1 AND "
+         "bytes = ?3 "
+         "LIMIT 1"},
+        {&m_findUntimed,
+         "SELECT id FROM frames WHERE rx_ms IS NULL AND key = ?1 AND bytes = ?3 LIMIT 1"},
+        {&m_insert,
+         "INSERT INTO frames (rx_ms, bytes, beacon, rx_form, source, position, added_ms, key) "
+         "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)"},
         {&m_again, "UPDATE frames SET copies = copies + 1 WHERE id = ?1"},
     };
     static_assert(kSameFrameWindowMs == 10000);
     for (const auto& s : all) {
-        if (sqlite3_prepare_v3(m_db, s.sql, -1, SQLITE_PREPARE_PERSISTENT, s.stmt, nullptr) != SQLITE_OK) {
+        if (sqlite3_prepare_v3(m_db, s.sql, -1, SQLITE_PREPARE_PERSISTENT, s.stmt, nullptr) !=
+            SQLITE_OK) {
             error = Error();
             return false;
         }
@@ -193,16 +203,16 @@ std::optional<std::int64_t> Archive::SourceId(const std::string& name, std::stri
         if (s == nullptr) break;
         sqlite3_bind_text(s, 1, name.data(), static_cast<int>(name.size()), SQLITE_STATIC);
     }
-    if (insert.get() != nullptr && find.get() != nullptr && sqlite3_step(insert.get()) == SQLITE_DONE &&
-        sqlite3_step(find.get()) == SQLITE_ROW) {
+    if (insert.get() != nullptr && find.get() != nullptr &&
+        sqlite3_step(insert.get()) == SQLITE_DONE && sqlite3_step(find.get()) == SQLITE_ROW) {
         return sqlite3_column_int64(find.get(), 0);
     }
     error = m_path + ": " + Error();
     return std::nullopt;
 }
 
-Archive::AddResult Archive::Add(const TakenFrame& frame, std::int64_t sourceId, std::int64_t addedMs,
-                                std::string& error) {
+Archive::AddResult Archive::Add(const TakenFrame& frame, std::int64_t sourceId,
+                                std::int64_t addedMs, std::string& error) {
     const std::int64_t key = FrameKey(frame.bytes);
     const int size = static_cast<int>(frame.bytes.size());
     sqlite3_stmt* find = frame.rxMs ? m_find : m_findUntimed;
@@ -241,13 +251,14 @@ Archive::AddResult Archive::Add(const TakenFrame& frame, std::int64_t sourceId, 
     return AddResult::Failed;
 }
 
-bool Archive::NewestBeacons(const TimeRange& range, int limit, std::vector<ArchivedBeacon>& out, bool& more,
-                            std::string& error) {
+bool Archive::NewestBeacons(const TimeRange& range, int limit, std::vector<ArchivedBeacon>& out,
+                            bool& more, std::string& error) {
     out.clear();
     more = false;
-    Statement s(m_db,
-                "SELECT bytes, rx_ms, rx_form FROM frames WHERE beacon = 1 AND rx_ms >= ?1 AND rx_ms < ?2 "
-                "ORDER BY rx_ms DESC, key DESC LIMIT ?3");
+    Statement s(
+        m_db,
+        "SELECT bytes, rx_ms, rx_form FROM frames WHERE beacon = 1 AND rx_ms >= ?1 AND rx_ms < ?2 "
+        "ORDER BY rx_ms DESC, key DESC LIMIT ?3");
     if (s.get() == nullptr) {
         error = m_path + ": " + Error();
         return false;
@@ -264,7 +275,8 @@ bool Archive::NewestBeacons(const TimeRange& range, int limit, std::vector<Archi
         }
         ArchivedBeacon b;
         const auto* data = static_cast<const char*>(sqlite3_column_blob(s.get(), 0));
-        b.bytes.assign(data != nullptr ? data : "", static_cast<std::size_t>(sqlite3_column_bytes(s.get(), 0)));
+        b.bytes.assign(data != nullptr ? data : "",
+                       static_cast<std::size_t>(sqlite3_column_bytes(s.get(), 0)));
         b.rxMs = sqlite3_column_int64(s.get(), 1);
         b.form = static_cast<RxTimeForm>(std::clamp(sqlite3_column_int(s.get(), 2), 0, 2));
         out.push_back(std::move(b));
@@ -278,7 +290,9 @@ bool Archive::NewestBeacons(const TimeRange& range, int limit, std::vector<Archi
 }
 
 std::optional<TimeRange> Archive::LastPass() {
-    Statement s(m_db, "SELECT rx_ms FROM frames WHERE beacon = 1 AND rx_ms IS NOT NULL ORDER BY rx_ms DESC");
+    Statement s(
+        m_db,
+        "SELECT rx_ms FROM frames WHERE beacon = 1 AND rx_ms IS NOT NULL ORDER BY rx_ms DESC");
     if (s.get() == nullptr || sqlite3_step(s.get()) != SQLITE_ROW) return std::nullopt;
     const std::int64_t newest = sqlite3_column_int64(s.get(), 0);
     std::int64_t first = newest;
@@ -293,7 +307,8 @@ std::optional<TimeRange> Archive::LastPass() {
 bool Archive::Stats(ArchiveStats& stats, std::string& error) {
     Statement s(m_db,
                 "SELECT count(*), coalesce(sum(beacon), 0), coalesce(sum(copies - 1), 0), "
-                "(SELECT min(rx_ms) FROM frames WHERE beacon = 1), (SELECT max(rx_ms) FROM frames WHERE beacon = 1) "
+                "(SELECT min(rx_ms) FROM frames WHERE beacon = 1), (SELECT max(rx_ms) FROM frames "
+                "WHERE beacon = 1) "
                 "FROM frames");
     if (s.get() == nullptr || sqlite3_step(s.get()) != SQLITE_ROW) {
         error = m_path + ": " + Error();

@@ -26,7 +26,7 @@ inline constexpr std::int64_t kPassGapMs = 20 * 60 * 1000;
 struct ArchiveStats {
     std::int64_t frames = 0;
     std::int64_t beacons = 0;
-    std::int64_t duplicates = 0;  // further receptions not stored again
+    std::int64_t duplicates = 0;                  // further receptions not stored again
     std::optional<std::int64_t> firstMs, lastMs;  // of the beacons
 };
 
@@ -50,7 +50,8 @@ public:
     // that is not a database, a database of another program, or one that
     // cannot be written (when `writable`) is refused, untouched: nullptr,
     // with the reason in `error`.
-    static std::unique_ptr<Archive> Open(const std::string& path, bool writable, std::string& error);
+    static std::unique_ptr<Archive> Open(const std::string& path, bool writable,
+                                         std::string& error);
     ~Archive();
     Archive(const Archive&) = delete;
     Archive& operator=(const Archive&) = delete;
@@ -69,12 +70,13 @@ public:
     // Stores a frame unless the same bytes were received within
     // kSameFrameWindowMs of it (or both without a time): then the stored
     // frame counts one more copy.
-    AddResult Add(const TakenFrame& frame, std::int64_t sourceId, std::int64_t addedMs, std::string& error);
+    AddResult Add(const TakenFrame& frame, std::int64_t sourceId, std::int64_t addedMs,
+                  std::string& error);
 
     // The newest `limit` beacons of the range, oldest first, and whether the
     // range holds more than that.
-    bool NewestBeacons(const TimeRange& range, int limit, std::vector<ArchivedBeacon>& out, bool& more,
-                       std::string& error);
+    bool NewestBeacons(const TimeRange& range, int limit, std::vector<ArchivedBeacon>& out,
+                       bool& more, std::string& error);
 
     bool Stats(ArchiveStats& stats, std::string& error);
 

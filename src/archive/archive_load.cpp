@@ -20,9 +20,12 @@ std::string UtcSecondsText(std::int64_t ms) {
 std::string RxTimestampText(std::int64_t rxMs, RxTimeForm form, const RegionalSettings& regional) {
     using namespace std::chrono;
     switch (form) {
-        case RxTimeForm::Satnogs: return UtcSecondsText(rxMs);
-        case RxTimeForm::Numeric: return NumericTimestampText(static_cast<unsigned long long>(rxMs), regional);
-        case RxTimeForm::Recorder: break;
+        case RxTimeForm::Satnogs:
+            return UtcSecondsText(rxMs);
+        case RxTimeForm::Numeric:
+            return NumericTimestampText(static_cast<unsigned long long>(rxMs), regional);
+        case RxTimeForm::Recorder:
+            break;
     }
     return UtcText(system_clock::time_point(milliseconds(rxMs))) + " UTC";
 }
@@ -41,7 +44,8 @@ std::string RangeLoad::Summary(const std::string& archivePath) const {
     return text;
 }
 
-RangeLoad LoadArchiveRange(Session& session, Archive& archive, const TimeRange& range, ImportHooks& hooks) {
+RangeLoad LoadArchiveRange(Session& session, Archive& archive, const TimeRange& range,
+                           ImportHooks& hooks) {
     RangeLoad result;
     std::vector<ArchivedBeacon> beacons;
     ResetBeforeImport(session);
@@ -51,10 +55,12 @@ RangeLoad LoadArchiveRange(Session& session, Archive& archive, const TimeRange& 
         for (const ArchivedBeacon& b : beacons) {
             session.currentRxTimestamp = RxTimestampText(b.rxMs, b.form, session.regional);
             session.currentHexText.clear();
-            AppendHex(session.currentHexText, std::string_view(b.bytes).substr(b.bytes.empty() ? 0 : 1));
+            AppendHex(session.currentHexText,
+                      std::string_view(b.bytes).substr(b.bytes.empty() ? 0 : 1));
             DecodeBeacon(session, b.bytes);
             if (++result.loaded % 1000 == 0) {
-                session.counterText = std::to_string(result.loaded) + " / " + std::to_string(beacons.size());
+                session.counterText =
+                    std::to_string(result.loaded) + " / " + std::to_string(beacons.size());
                 hooks.ProcessPendingEvents();
             }
         }

@@ -41,6 +41,7 @@ struct RangeLoad {
 // decoded with its own RX timestamp, then the refresh after a file. The
 // counter text shows the progress every 1000 beacons, when pending events
 // run.
-RangeLoad LoadArchiveRange(Session& session, Archive& archive, const TimeRange& range, ImportHooks& hooks);
+RangeLoad LoadArchiveRange(Session& session, Archive& archive, const TimeRange& range,
+                           ImportHooks& hooks);
 
 }  // namespace kelvanor

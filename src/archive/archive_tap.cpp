@@ -7,8 +7,8 @@ std::int64_t SystemUtcMilliseconds() {
     return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
 }
 
-ArchiveTap::ArchiveTap(std::unique_ptr<Archive> archive, std::function<void(const std::string&)> onFailure,
-                       Clock clock)
+ArchiveTap::ArchiveTap(std::unique_ptr<Archive> archive,
+                       std::function<void(const std::string&)> onFailure, Clock clock)
     : m_archive(std::move(archive)),
       m_onFailure(std::move(onFailure)),
       m_clock(clock ? std::move(clock) : Clock(SystemUtcMilliseconds)) {}
@@ -49,8 +49,12 @@ void ArchiveTap::Take(const TakenFrame& frame) {
             ++m_added;
             if (frame.beacon) ++m_beacons;
             break;
-        case Archive::AddResult::Duplicate: ++m_duplicates; break;
-        case Archive::AddResult::Failed: Fail(error); break;
+        case Archive::AddResult::Duplicate:
+            ++m_duplicates;
+            break;
+        case Archive::AddResult::Failed:
+            Fail(error);
+            break;
     }
 }
 

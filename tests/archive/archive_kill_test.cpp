@@ -10,10 +10,13 @@
 #include <random>
 
 #include "archive/archive_tap.h"
+#include "archive/sqlite_query.h"
 #include "support/temp_dir.h"
 
 namespace kelvanor {
 namespace {
+
+using testing::Query;
 
 // Adds frames numbered on from those stored, 50 to a transaction, without
 // end, writing the number stored to `out` after each commit.
@@ -34,16 +37,6 @@ namespace {
     }
 }
 
-// The first column of the query's one row, as text.
-std::string Query(sqlite3* db, const char* sql) {
-    sqlite3_stmt* s = nullptr;
-    std::string out = sqlite3_prepare_v2(db, sql, -1, &s, nullptr) == SQLITE_OK && sqlite3_step(s) == SQLITE_ROW
-                          ? reinterpret_cast<const char*>(sqlite3_column_text(s, 0))
-                          : "";
-    sqlite3_finalize(s);
-    return out;
-}
-
 TEST(ArchiveKill, TwentyKillsMidBurstLoseNothingAcknowledged) {
     testing::TempDir dir;
     const std::string path = dir.File("archive.sqlite");
@@ -58,7 +51,8 @@ TEST(ArchiveKill, TwentyKillsMidBurstLoseNothingAcknowledged) {
         // Killed after 1 to 4 acknowledged commits and up to 3 ms more.
         FILE* child = fdopen(out[0], "r");
         long long acknowledged = 0;
-        for (int acks = 0; acks < 1 + run % 4 && std::fscanf(child, "%lld", &acknowledged) == 1; ++acks) {
+        for (int acks = 0; acks < 1 + run % 4 && std::fscanf(child, "%lld", &acknowledged) == 1;
+             ++acks) {
         }
         usleep(random() % 3000);
         kill(pid, SIGKILL);

@@ -10,6 +10,7 @@
 #include "acquire/recording_writer.h"
 #include "archive/archive_load.h"
 #include "archive/archive_tap.h"
+#include "archive/sqlite_query.h"
 #include "session/handlers.h"
 #include "session/import_sequence.h"
 #include "session/session.h"
@@ -22,13 +23,15 @@ namespace kelvanor {
 namespace {
 
 using namespace testing;
-using Receptions = std::vector<std::pair<int, std::string>>;  // packet, "HH:mm:ss[.mmm]" on 2026-12-01
+using Receptions =
+    std::vector<std::pair<int, std::string>>;  // packet, "HH:mm:ss[.mmm]" on 2026-12-01
 
 std::string Beacon(int packet) { return PlausibleBeacon(packet).Frame(); }
 
 std::string Recording(const Receptions& packets) {
     std::string out;
-    for (const auto& [packet, time] : packets) out += RecordingEntry("2026-12-01 " + time + " UTC", KissFrame(Beacon(packet)));
+    for (const auto& [packet, time] : packets)
+        out += RecordingEntry("2026-12-01 " + time + " UTC", KissFrame(Beacon(packet)));
     return out;
 }
 
@@ -55,8 +58,9 @@ struct Station {
     std::vector<std::string> messages;
     std::unique_ptr<Session> session = std::make_unique<Session>();
     std::string error;
-    std::unique_ptr<ArchiveTap> tap = std::make_unique<ArchiveTap>(
-        Archive::Open(dir.File("a.sqlite"), true, error), [this](const std::string& m) { messages.push_back(m); });
+    std::unique_ptr<ArchiveTap> tap =
+        std::make_unique<ArchiveTap>(Archive::Open(dir.File("a.sqlite"), true, error),
+                                     [this](const std::string& m) { messages.push_back(m); });
     ImportHooks hooks;
 
     Station() { session->tap = tap.get(); }
@@ -68,72 +72,95 @@ struct Station {
 
 TEST(Archive, StoresEachReceptionOnce) {
     const Receptions pass = {{1, "10:00:00.250"}, {2, "10:00:05.000"}};
-    const struct {
-        const char* name;
-        std::vector<std::pair<std::string, std::string>> files;
-        std::int64_t frames, duplicates, beacons;
-    } rows[] = {
-        {"the same recording twice", {{"a.kss", Recording(pass)}, {"b.kss", Recording(pass)}}, 2, 2, 2},
-        {"a recording and its SatNOGS log", {{"a.kss", Recording(pass)}, {"a.csv", SatnogsLog({{1, "10:00:00"}, {2, "10:00:05"}})}}, 2, 2, 2},
-        {"three stations 2 s apart",
-         {{"a.csv", SatnogsLog({{1, "10:00:00"}})}, {"b.csv", SatnogsLog({{1, "10:00:02"}})}, {"c.kss", Recording({{1, "10:00:04.000"}})}}, 1, 2, 1},
-        {"10 s apart is heard again, 10.001 s is not",
-         {{"a.kss", Recording({{1, "10:00:00.000"}})}, {"b.kss", Recording({{1, "10:00:10.000"}, {1, "09:59:49.999"}})}}, 2, 1, 2},
-        {"other bytes at the same time", {{"a.kss", Recording({{1, "10:00:00.000"}, {2, "10:00:00.000"}})}}, 2, 0, 2},
-        {"another station's frame", {{"a.kss", RecordingEntry("2026-12-01 10:00:00.000 UTC", KissFrame("\1OTHER 0STATION1 hi"))}}, 1, 0, 0},
+    const std::string other =
+        RecordingEntry("2026-12-01 10:00:00.000 UTC", KissFrame("\1OTHER 0ST hi"));
+    // The files imported, then frames / duplicates / beacons stored.
+    const std::pair<std::vector<std::pair<std::string, std::string>>, std::string> rows[] = {
+        {{{"a.kss", Recording(pass)}, {"b.kss", Recording(pass)}}, "2/2/2"},  // the same file twice
+        {{{"a.kss", Recording(pass)}, {"a.csv", SatnogsLog({{1, "10:00:00"}, {2, "10:00:05"}})}},
+         "2/2/2"},  // a recording and the SatNOGS log of its beacons
+        {{{"a.csv", SatnogsLog({{1, "10:00:00"}})},
+          {"b.csv", SatnogsLog({{1, "10:00:02"}})},
+          {"c.kss", Recording({{1, "10:00:04.000"}})}},
+         "1/2/1"},  // three stations 2 s apart
+        {{{"a.kss", Recording({{1, "10:00:00.000"}})},
+          {"b.kss", Recording({{1, "10:00:10.000"}, {1, "09:59:49.999"}})}},
+         "2/1/2"},  // 10 s apart is heard again, 10.001 s is not
+        {{{"a.kss", Recording({{1, "10:00:00.000"}, {2, "10:00:00.000"}})}}, "2/0/2"},
+        {{{"a.kss", other}}, "1/0/0"},  // another station's frame, kept
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const auto& [files, expected] : rows) {
         Station station;
-        for (const auto& [name, contents] : row.files) station.Import(name, contents);
-        const ArchiveStats stats = Stats(*station.tap->archive());
-        EXPECT_EQ(stats.frames, row.frames);
-        EXPECT_EQ(stats.duplicates, row.duplicates);
-        EXPECT_EQ(stats.beacons, row.beacons);
+        for (const auto& [name, contents] : files) station.Import(name, contents);
+        const ArchiveStats s = Stats(*station.tap->archive());
+        EXPECT_EQ(std::to_string(s.frames) + "/" + std::to_string(s.duplicates) + "/" +
+                      std::to_string(s.beacons),
+                  expected);
     }
 }
 
 TEST(Archive, RangeLoadsTheBeaconsInsideOldestFirstWithTheirOwnTimes) {
     Station station;
-    station.Import("a.kss", Recording({{1, "10:00:00.250"}, {2, "10:01:00.000"}, {5, "10:04:00.000"}}));
+    station.Import("a.kss",
+                   Recording({{1, "10:00:00.250"}, {2, "10:01:00.000"}, {5, "10:04:00.000"}}));
     station.Import("b.csv", SatnogsLog({{4, "10:03:00"}, {3, "10:02:00"}}));
     SteppingClock clock(TimePoint(milliseconds(*ParseUtcTime("2026-12-01 10:05:00"))));
+    station.session->liveSource = "LOCALHOST:8001";
     HandleArrival(*station.session, KissFrame(Beacon(6)), clock, station.dir.File(""));
-    station.Import("c.kss", RecordingEntry("2026-12-01 10:02:30.000 UTC", KissFrame(Beacon(9).replace(1, 5, "OTHER"))));
+    station.Import("c.kss", RecordingEntry("2026-12-01 10:02:30.000 UTC",
+                                           KissFrame(Beacon(9).replace(1, 5, "OTHER"))));
     // A numeric timestamp record stamps only the frames up to the next record.
     std::string numeric = "\x09";
-    for (int shift = 56; shift >= 0; shift -= 8) numeric += static_cast<char>(*UtcMilliseconds("2026-12-01 10:02:45.500") >> shift);
-    station.Import("d.kss", KissFrame(numeric) + KissFrame(Beacon(7)) + Recording({{8, "10:04:30.000"}}));
+    for (int shift = 56; shift >= 0; shift -= 8)
+        numeric += static_cast<char>(*UtcMilliseconds("2026-12-01 10:02:45.500") >> shift);
+    station.Import("d.kss",
+                   KissFrame(numeric) + KissFrame(Beacon(7)) + Recording({{8, "10:04:30.000"}}));
     station.session->regional = RegionalSettings::CommaDecimal();
-    const auto at = [](const char* time) { return UtcMilliseconds(std::string("2026-12-01 ") + time); };
-    const std::string day = "2026-12-01 10:0";
-    const struct {
-        TimeRange range;
-        Receptions expected;  // packet, RX timestamp
-    } rows[] = {
-        {{}, {{1, day + "0:00.250 UTC"}, {2, day + "1:00.000 UTC"}, {3, day + "2:00"}, {7, "01.12.2026 10:02:45.500 UTC"},
-              {4, day + "3:00"}, {5, day + "4:00.000 UTC"}, {8, day + "4:30.000 UTC"}, {6, day + "5:00.000 UTC"}}},
-        {{at("10:01:00"), at("10:04:00")}, {{2, ""}, {3, ""}, {7, ""}, {4, ""}}},
-        {{at("10:00:00.251"), std::nullopt}, {{2, ""}, {3, ""}, {7, ""}, {4, ""}, {5, ""}, {8, ""}, {6, ""}}},
-        {{std::nullopt, at("10:00:00.251")}, {{1, ""}}},
-        {{at("11:00:00"), std::nullopt}, {}},
+    const auto at = [](const char* time) {
+        return UtcMilliseconds(std::string("2026-12-01 ") + time);
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(std::to_string(row.expected.size()) + " beacons");
-        const RangeLoad load = LoadArchiveRange(*station.session, *station.tap->archive(), row.range, station.hooks);
+    // The range, then the packet numbers of the records loaded.
+    const std::pair<TimeRange, std::string> rows[] = {
+        {{at("10:01:00"), at("10:04:00")}, "2 3 7 4"},
+        {{at("10:00:00.251"), std::nullopt}, "2 3 7 4 5 8 6"},
+        {{std::nullopt, at("10:00:00.251")}, "1"},
+        {{at("11:00:00"), std::nullopt}, ""},
+        {{}, "1 2 3 7 4 5 8 6"},
+    };
+    std::string loaded, times;
+    for (const auto& [range, packets] : rows) {
+        const RangeLoad load =
+            LoadArchiveRange(*station.session, *station.tap->archive(), range, station.hooks);
         EXPECT_EQ(load.error + (load.more ? "more" : ""), "");
-        ASSERT_EQ(station.session->RecordCount(), static_cast<int>(row.expected.size()));
-        for (std::size_t i = 0; i < row.expected.size(); ++i) {
-            const BeaconRecord& r = station.session->records.Record(static_cast<int>(i) + 1);
-            EXPECT_EQ(r.Values[0], row.expected[i].first);
-            if (!row.expected[i].second.empty()) EXPECT_EQ(r.RxTime, row.expected[i].second);
+        loaded.clear();
+        for (int r = 1; r <= station.session->RecordCount(); ++r) {
+            loaded += (r > 1 ? " " : "") +
+                      std::to_string(int(station.session->records.Record(r).Values[0]));
         }
+        EXPECT_EQ(loaded, packets);
     }
+    // Each with the RX timestamp its import stamped.
+    for (int r = 1; r <= station.session->RecordCount(); ++r)
+        times += station.session->records.Record(r).RxTime + "|";
+    EXPECT_EQ(times,
+              "2026-12-01 10:00:00.250 UTC|2026-12-01 10:01:00.000 UTC|2026-12-01 10:02:00|"
+              "01.12.2026 10:02:45.500 UTC|2026-12-01 10:03:00|2026-12-01 10:04:00.000 UTC|"
+              "2026-12-01 10:04:30.000 UTC|2026-12-01 10:05:00.000 UTC|");
+    // Where each came from: the end of the source's name, the position in it.
+    sqlite3* db = nullptr;
+    sqlite3_open(station.dir.File("a.sqlite").c_str(), &db);
+    EXPECT_EQ(Query(db,
+                    "SELECT group_concat(substr(name, -5) || '@' || position, ' ') FROM (SELECT * "
+                    "FROM frames "
+                    "JOIN sources s ON s.id = source WHERE position < 100 ORDER BY rx_ms)"),
+              "a.kss@31 b.csv@2 c.kss@31 d.kss@12 b.csv@1 :8001@0");
+    sqlite3_close(db);
     // More than the store holds: the newest 10000, and the status line says so.
     std::string error;
     Archive& archive = *station.tap->archive();
     ASSERT_TRUE(archive.Begin(error));
-    for (int i = 0; i < kLargestRangeLoad; ++i) archive.Add({Beacon(i + 10), 1000LL * i, RxTimeForm::Recorder, true, 0}, 1, 0, error);
+    for (int i = 0; i < kLargestRangeLoad; ++i)
+        archive.Add({Beacon(i + 10), 1000LL * i, RxTimeForm::Recorder, true, 0}, 1, 0, error);
     ASSERT_TRUE(archive.Commit(error));
     EXPECT_TRUE(LoadArchiveRange(*station.session, archive, {}, station.hooks).more);
     EXPECT_EQ(station.session->records.Record(1).Values[0], 18);  // the oldest 8 are left out
@@ -156,7 +183,8 @@ TEST(Archive, RefusesFilesItMustNotUseAndTellsAFullDiskOnce) {
     const std::string readOnly = disk.Folder() + "/a.sqlite";
     std::string error;
     Archive::Open(readOnly, true, error);
-    const bool mounted = disk.Mounted() && mount("tmpfs", disk.Folder().c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+    const bool mounted = disk.Mounted() && mount("tmpfs", disk.Folder().c_str(), "tmpfs",
+                                                 MS_REMOUNT | MS_RDONLY, nullptr) == 0;
     const struct {
         std::string path, reason;
         bool writable;
@@ -165,7 +193,8 @@ TEST(Archive, RefusesFilesItMustNotUseAndTellsAFullDiskOnce) {
         {foreign, "a database of another program", true},
         {dir.File("missing.sqlite"), "does not exist", false},
         {dir.path().string(), "is not a file", true},
-        {mounted ? readOnly : text, mounted ? "cannot be written (read-only)" : "not a database", true},
+        {mounted ? readOnly : text, mounted ? "cannot be written (read-only)" : "not a database",
+         true},
     };
     for (const auto& row : rows) {
         EXPECT_EQ(Archive::Open(row.path, row.writable, error), nullptr);
@@ -177,8 +206,9 @@ TEST(Archive, RefusesFilesItMustNotUseAndTellsAFullDiskOnce) {
     // once, and the imports go on without the archive.
     disk.Resize("size=96k");
     Station station;
-    station.tap = std::make_unique<ArchiveTap>(Archive::Open(disk.Folder() + "/full.sqlite", true, error),
-                                               [&](const std::string& m) { station.messages.push_back(m); });
+    station.tap =
+        std::make_unique<ArchiveTap>(Archive::Open(disk.Folder() + "/full.sqlite", true, error),
+                                     [&](const std::string& m) { station.messages.push_back(m); });
     station.session->tap = station.tap.get();
     Receptions many;
     for (int i = 0; i < 2000; ++i) many.emplace_back(i, "10:00:00.000");
@@ -186,7 +216,8 @@ TEST(Archive, RefusesFilesItMustNotUseAndTellsAFullDiskOnce) {
     station.Import("more.kss", Recording({{1, "11:00:00.000"}}));
     EXPECT_EQ(station.session->RecordCount(), 2001);
     ASSERT_EQ(station.messages.size(), 1u);
-    EXPECT_NE(station.messages[0].find("database or disk is full"), std::string::npos) << station.messages[0];
+    EXPECT_NE(station.messages[0].find("database or disk is full"), std::string::npos)
+        << station.messages[0];
     auto archive = Archive::Open(disk.Folder() + "/full.sqlite", false, error);
     ASSERT_NE(archive, nullptr) << error;
     EXPECT_EQ(Stats(*archive).frames, 0);

@@ -34,13 +34,17 @@ int PrintArchiveStats(const std::string& path) {
         return ms ? RxTimestampText(*ms, RxTimeForm::Recorder, {}) : std::string("-");
     };
     std::cout << "frames: " << stats.frames << "\nbeacons: " << stats.beacons
-              << "\nfirst reception: " << when(stats.firstMs) << "\nlast reception: " << when(stats.lastMs)
+              << "\nfirst reception: " << when(stats.firstMs)
+              << "\nlast reception: " << when(stats.lastMs)
               << "\nduplicates dropped: " << stats.duplicates << "\n";
     return 0;
 }
 
 ProgressLine::ProgressLine(const ArchiveTap& tap, std::size_t files)
-    : m_tap(tap), m_files(files), m_shown(isatty(STDERR_FILENO) == 1), m_startMs(SystemUtcMilliseconds()) {}
+    : m_tap(tap),
+      m_files(files),
+      m_shown(isatty(STDERR_FILENO) == 1),
+      m_startMs(SystemUtcMilliseconds()) {}
 
 void ProgressLine::FileDone() {
     ++m_done;

@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QPushButton>
 
-
 namespace kelvanor {
 
 namespace {
@@ -29,7 +28,8 @@ ArchiveRangeDialog::ArchiveRangeDialog(const std::optional<std::pair<qint64, qin
     setObjectName("ArchiveRange");
     setWindowTitle("Open Archive Range");
     auto* form = new QFormLayout(this);
-    form->addRow(new QLabel("The beacons received in this time range (UTC), at most the newest 10000:", this));
+    form->addRow(new QLabel(
+        "The beacons received in this time range (UTC), at most the newest 10000:", this));
     form->addRow("From (UTC):", m_from);
     form->addRow("To (UTC):", m_to);
     auto* quick = new QHBoxLayout;
@@ -38,10 +38,12 @@ ArchiveRangeDialog::ArchiveRangeDialog(const std::optional<std::pair<qint64, qin
     connect(pass, &QPushButton::clicked, this, [this, lastPass] {
         m_from->setDateTime(QDateTime::fromMSecsSinceEpoch(lastPass->first, Qt::UTC));
         // The editor shows whole seconds: the end is the second after the last beacon.
-        m_to->setDateTime(QDateTime::fromMSecsSinceEpoch((lastPass->second + 999) / 1000 * 1000, Qt::UTC));
+        m_to->setDateTime(
+            QDateTime::fromMSecsSinceEpoch((lastPass->second + 999) / 1000 * 1000, Qt::UTC));
     });
     quick->addWidget(pass);
-    for (const auto& [text, hours] : {std::pair{"24 hours", 24}, {"7 days", 7 * 24}, {"30 days", 30 * 24}}) {
+    for (const auto& [text, hours] :
+         {std::pair{"24 hours", 24}, {"7 days", 7 * 24}, {"30 days", 30 * 24}}) {
         auto* button = new QPushButton(text, this);
         connect(button, &QPushButton::clicked, this, [this, h = hours] { ChooseLast(h); });
         quick->addWidget(button);
@@ -68,8 +70,8 @@ void ArchiveRangeDialog::ChooseLast(int hours) {
 qint64 ArchiveRangeDialog::FromMs() const { return m_from->dateTime().toMSecsSinceEpoch(); }
 qint64 ArchiveRangeDialog::ToMs() const { return m_to->dateTime().toMSecsSinceEpoch(); }
 
-bool DialogRangeChooser::ChooseRange(const std::optional<std::pair<qint64, qint64>>& lastPass, qint64& fromMs,
-                                     qint64& toMs) {
+bool DialogRangeChooser::ChooseRange(const std::optional<std::pair<qint64, qint64>>& lastPass,
+                                     qint64& fromMs, qint64& toMs) {
     ArchiveRangeDialog dialog(lastPass, m_parent);
     if (dialog.exec() != QDialog::Accepted) return false;
     fromMs = dialog.FromMs();
