@@ -44,18 +44,9 @@ void ArchiveTap::BeginSource(const std::string& source) {
 void ArchiveTap::Take(const TakenFrame& frame) {
     if (m_archive == nullptr || m_sources.empty()) return;
     std::string error;
-    switch (m_archive->Add(frame, m_sources.back(), m_addedMs, error)) {
-        case Archive::AddResult::Added:
-            ++m_added;
-            if (frame.beacon) ++m_beacons;
-            break;
-        case Archive::AddResult::Duplicate:
-            ++m_duplicates;
-            break;
-        case Archive::AddResult::Failed:
-            Fail(error);
-            break;
-    }
+    const Archive::AddResult result = m_archive->Add(frame, m_sources.back(), m_addedMs, error);
+    if (result == Archive::AddResult::Failed) return Fail(error);
+    if (result == Archive::AddResult::Added && frame.beacon) ++m_beacons;
 }
 
 void ArchiveTap::EndSource() {

@@ -31,10 +31,7 @@ public:
 
     bool Working() const { return m_archive != nullptr; }
     Archive* archive() const { return m_archive.get(); }
-    // Frames added and receptions found already stored, since the start;
-    // `committedBeacons` counts the beacons of committed transactions.
-    std::int64_t added() const { return m_added; }
-    std::int64_t duplicates() const { return m_duplicates; }
+    // The beacons added by committed transactions, since the start.
     std::int64_t committedBeacons() const { return m_committedBeacons; }
 
 private:
@@ -44,7 +41,7 @@ private:
     std::function<void(const std::string&)> m_onFailure;
     Clock m_clock;
     std::vector<std::int64_t> m_sources;  // the open sources, outermost first
-    std::int64_t m_added = 0, m_duplicates = 0, m_beacons = 0, m_committedBeacons = 0;
+    std::int64_t m_beacons = 0, m_committedBeacons = 0;
     std::int64_t m_addedMs = 0;
 };
 

@@ -139,6 +139,13 @@ TEST(Archive, RangeLoadsTheBeaconsInsideOldestFirstWithTheirOwnTimes) {
         }
         EXPECT_EQ(loaded, packets);
     }
+    // The frame log as the import of the same recording writes it.
+    station.Import("e.kss", Recording({{1, "10:00:00.250"}}));
+    const std::string imported = station.session->frameLog;
+    LoadArchiveRange(*station.session, *station.tap->archive(), {std::nullopt, at("10:00:01")},
+                     station.hooks);
+    EXPECT_EQ(station.session->frameLog, imported.substr(imported.rfind("2026-12-01")));
+    LoadArchiveRange(*station.session, *station.tap->archive(), {}, station.hooks);
     // Each with the RX timestamp its import stamped.
     for (int r = 1; r <= station.session->RecordCount(); ++r)
         times += station.session->records.Record(r).RxTime + "|";
