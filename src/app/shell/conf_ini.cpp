@@ -85,6 +85,7 @@ Configuration ParseConfiguration(std::string_view text, const std::string& progr
             config.recordDir = std::string(rawValue);
         } else if (key == "ARCHIVE") {
             config.archive = std::string(rawValue);
+            config.archiveOff = value == "NO";
         }
     }
     return config;

@@ -29,7 +29,7 @@ struct Configuration {
     // ARCHIVE: the station archive's path as written (empty: the default in
     // the data folder); ARCHIVE=NO turns the window's archive off.
     std::string archive;
-    bool ArchiveOff() const { return archive == "NO" || archive == "no" || archive == "No"; }
+    bool archiveOff = false;
 
     // Problems worth telling the operator (missing file, a line without "=",
     // a port that is not a number). Empty when all went well.

@@ -427,7 +427,7 @@ void MainWindow::ImportSelection(ImportKind kind, const QStringList& selection) 
 }
 
 void MainWindow::OpenArchive() {
-    if (m_config.ArchiveOff()) return;
+    if (m_config.archiveOff) return;
     const std::string path = m_config.archive.empty() ? m_paths.dataDir + kArchiveFileName : m_config.archive;
     std::string error;
     std::unique_ptr<Archive> archive = Archive::Open(path, true, error);
@@ -469,7 +469,7 @@ private:
 void MainWindow::MnuOpenArchiveRange_Click() {
     if (m_importing) return;
     if (m_archive == nullptr || !m_archive->Working()) {
-        m_messages.Information("KELVANOR", m_config.ArchiveOff() ? "The archive is off (ARCHIVE=NO in conf.ini)."
+        m_messages.Information("KELVANOR", m_config.archiveOff ? "The archive is off (ARCHIVE=NO in conf.ini)."
                                                                  : "No archive is open.");
         return;
     }
