@@ -23,7 +23,7 @@ struct FrameRoad {
     std::string& counterText;
     const RegionalSettings& regional;
     std::function<void(std::int32_t)> upperBound;  // the browser's scroll range
-    FrameTap* tap = nullptr;  // told of every frame taken, when set
+    FrameTap* tap = nullptr;                       // told of every frame taken, when set
 
     // Decodes `frame` with the current texts.
     DecodeResult Decode(std::string_view frame) const {
@@ -43,7 +43,8 @@ void HandleTimestampRecord(const FrameRoad& road, std::string_view record);
 // frame whose hex text becomes current and which is decoded when it is a
 // 201-byte beacon with the beacon address. Returns true when it was decoded.
 // `position` (the piece's offset in its file) goes to the road's tap.
-bool HandleRecordingPiece(const FrameRoad& road, std::string_view frame, std::uint64_t position = 0);
+bool HandleRecordingPiece(const FrameRoad& road, std::string_view frame,
+                          std::uint64_t position = 0);
 
 // The general date-and-time text of a numeric timestamp: milliseconds since
 // 1970 as regional short date, blank, long time, ".", three digits, " UTC".

@@ -46,8 +46,8 @@ void KissStream::HandlePiece(const FrameRoad& road, std::string_view piece, cons
         // Read into the stream's own stamp; a record that names no time
         // leaves the stamp as it was.
         std::string stamp = m_stamp;
-        const FrameRoad stampRoad{road.frameBytes, road.records,   road.frameLog,
-                                  stamp,           road.hexText,   road.counterText,
+        const FrameRoad stampRoad{road.frameBytes, road.records,    road.frameLog,
+                                  stamp,           road.hexText,    road.counterText,
                                   road.regional,   road.upperBound, road.tap};
         HandleTimestampRecord(stampRoad, m_frame);
         if (stamp != m_stamp) {
@@ -62,8 +62,8 @@ void KissStream::HandlePiece(const FrameRoad& road, std::string_view piece, cons
     road.hexText.clear();
     AppendHex(road.hexText, std::string_view(m_frame).substr(1));
     road.rxTimestamp = m_stamped ? m_stamp : UtcNowText(clock) + " UTC";
-    const bool beacon = m_frame.size() == static_cast<std::size_t>(kBeaconLength) && m_frame[0] == '\0' &&
-                        HasBeaconAddress(m_frame);
+    const bool beacon = m_frame.size() == static_cast<std::size_t>(kBeaconLength) &&
+                        m_frame[0] == '\0' && HasBeaconAddress(m_frame);
     if (!beacon) {
         TapFrame(road, m_frame, false, 0);
         return;

@@ -82,8 +82,8 @@ bool NormaliseLineEnds(std::string& text) {
 namespace {
 
 // Decodes kept entry number `entry` when its hex part converts to 201 bytes.
-bool HandleEntry(const FrameRoad& road, std::size_t entry, std::size_t lineNumber, std::string_view line,
-                 std::string& frame, ImportHooks& hooks) {
+bool HandleEntry(const FrameRoad& road, std::size_t entry, std::size_t lineNumber,
+                 std::string_view line, std::string& frame, ImportHooks& hooks) {
     if (entry % 100 == 0) {
         road.counterText = std::to_string(entry);
         hooks.ProcessPendingEvents();

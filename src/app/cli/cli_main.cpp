@@ -36,7 +36,8 @@ constexpr const char* kUsage =
     "FILE...\n"
     "       kelvanor-cli --connect HOST:PORT | --serial DEVICE[:BAUD] [--kiss-stream] [--reconnect]\n"
     "                    [--for SECONDS] [--record-dir DIR] [--csv PATH] [--config FILE]\n"
-    "       kelvanor-cli --archive PATH [--from TIME] [--to TIME] [--csv PATH] [--tlm PATH] [--print]\n"
+    "       kelvanor-cli --archive PATH [--from TIME] [--to TIME] [--csv PATH] [--tlm PATH] "
+    "[--print]\n"
     "       kelvanor-cli --archive-stats PATH";
 
 constexpr const char* kHelp =
@@ -67,7 +68,8 @@ constexpr const char* kHelp =
     "  --archive PATH  with input files or --connect/--serial: adds their frames to it;\n"
     "                 without them: loads the newest 10000 beacons of a time range\n"
     "  --from TIME, --to TIME  the range, UTC, yyyy-MM-ddTHH:mm:ssZ or\n"
-    "                 \"yyyy-MM-dd HH:mm:ss\"; from inclusive, to exclusive; either may be left out\n"
+    "                 \"yyyy-MM-dd HH:mm:ss\"; from inclusive, to exclusive; either may be "
+    "left out\n"
     "  --archive-stats PATH  prints frames, beacons, first and last reception and\n"
     "                 duplicates dropped\n"
     "  --help, --version\n"
@@ -221,7 +223,10 @@ int Parse(int argc, char** argv, const kelvanor::ProgramPaths& paths, Options& o
             std::string text;
             if (!value(text)) return UsageError(a + " needs a UTC time");
             const auto ms = kelvanor::ParseUtcTime(text);
-            if (!ms) return UsageError(a + " needs yyyy-MM-ddTHH:mm:ssZ or \"yyyy-MM-dd HH:mm:ss\": " + text);
+            if (!ms) {
+                return UsageError(a + " needs yyyy-MM-ddTHH:mm:ssZ or \"yyyy-MM-dd HH:mm:ss\": " +
+                                  text);
+            }
             (a == "--from" ? o.range.from : o.range.to) = ms;
         } else if (a == "--print") {
             o.print = true;
@@ -278,7 +283,9 @@ int Parse(int argc, char** argv, const kelvanor::ProgramPaths& paths, Options& o
     if (o.haveFor || !o.recordDir.empty() || o.kissStream || o.reconnect) {
         return UsageError("--for, --record-dir, --kiss-stream and --reconnect need --connect or --serial");
     }
-    if (o.files.empty() && o.archive.empty()) return UsageError(std::string("no input file; ") + kUsage);
+    if (o.files.empty() && o.archive.empty()) {
+        return UsageError(std::string("no input file; ") + kUsage);
+    }
     // An export never replaces an input, nor the other export.
     for (const std::string* out : {&o.csv, &o.tlm}) {
         if (out->empty()) continue;

@@ -31,8 +31,8 @@ public:
     virtual ~RangeChooser() = default;
     // `lastPass` is the newest pass in the archive, when it holds one.
     // Returns false when cancelled.
-    virtual bool ChooseRange(const std::optional<std::pair<qint64, qint64>>& lastPass, qint64& fromMs,
-                             qint64& toMs) = 0;
+    virtual bool ChooseRange(const std::optional<std::pair<qint64, qint64>>& lastPass,
+                             qint64& fromMs, qint64& toMs) = 0;
 };
 
 // Message boxes, behind an interface so tests see what would be shown.

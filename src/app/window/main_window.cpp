@@ -338,7 +338,8 @@ void MainWindow::CheckSerial_Click() {
 }
 
 void MainWindow::HandleArrival(const QByteArray& chunk) {
-    m_session.liveSource = m_check5->isChecked() ? m_config.server + ":" + m_config.portText : m_config.serialPort;
+    m_session.liveSource =
+        m_check5->isChecked() ? m_config.server + ":" + m_config.portText : m_config.serialPort;
     const ArrivalOutcome outcome =
         kelvanor::HandleArrival(m_session, std::string_view(chunk.constData(), chunk.size()),
                                 *m_clock, m_recordingDir);
@@ -428,7 +429,8 @@ void MainWindow::ImportSelection(ImportKind kind, const QStringList& selection) 
 
 void MainWindow::OpenArchive() {
     if (m_config.archiveOff) return;
-    const std::string path = m_config.archive.empty() ? m_paths.dataDir + kArchiveFileName : m_config.archive;
+    const std::string path =
+        m_config.archive.empty() ? m_paths.dataDir + kArchiveFileName : m_config.archive;
     std::string error;
     std::unique_ptr<Archive> archive = Archive::Open(path, true, error);
     if (archive == nullptr) {
@@ -437,11 +439,12 @@ void MainWindow::OpenArchive() {
         m_messages.Information("KELVANOR", QString::fromLocal8Bit(text.c_str()));
         return;
     }
-    m_archive = std::make_unique<ArchiveTap>(std::move(archive), [this](const std::string& message) {
+    auto failed = [this](const std::string& message) {
         m_session.tap = nullptr;
         m_session.statusText = "Archive " + message;
         m_messages.Information("KELVANOR", QString::fromLocal8Bit(m_session.statusText.c_str()));
-    });
+    };
+    m_archive = std::make_unique<ArchiveTap>(std::move(archive), failed);
     m_session.tap = m_archive.get();
 }
 
@@ -453,7 +456,8 @@ public:
     RangeHooks(QLineEdit* status, Session& session, ImportHooks& busy)
         : m_status(status), m_session(session), m_busy(busy) {}
     void ProcessPendingEvents() override {
-        m_status->setText("Loading from the archive: " + QString::fromStdString(m_session.counterText) + " beacons");
+        m_status->setText("Loading from the archive: " +
+                          QString::fromStdString(m_session.counterText) + " beacons");
         QCoreApplication::processEvents();
     }
     void SetBusy(bool busy) override { m_busy.SetBusy(busy); }
@@ -469,8 +473,9 @@ private:
 void MainWindow::MnuOpenArchiveRange_Click() {
     if (m_importing) return;
     if (m_archive == nullptr || !m_archive->Working()) {
-        m_messages.Information("KELVANOR", m_config.archiveOff ? "The archive is off (ARCHIVE=NO in conf.ini)."
-                                                                 : "No archive is open.");
+        m_messages.Information("KELVANOR", m_config.archiveOff
+                                               ? "The archive is off (ARCHIVE=NO in conf.ini)."
+                                               : "No archive is open.");
         return;
     }
     Archive& archive = *m_archive->archive();
@@ -478,7 +483,8 @@ void MainWindow::MnuOpenArchiveRange_Click() {
     if (const auto pass = archive.LastPass()) lastPass.emplace(*pass->from, *pass->to);
     DialogRangeChooser dialog(this);
     qint64 from = 0, to = 0;
-    if (!(m_rangeChooser != nullptr ? *m_rangeChooser : dialog).ChooseRange(lastPass, from, to)) return;
+    RangeChooser& chooser = m_rangeChooser != nullptr ? *m_rangeChooser : dialog;
+    if (!chooser.ChooseRange(lastPass, from, to)) return;
     m_importing = true;
     m_chart->ResetView();
     m_logShown = 0;
