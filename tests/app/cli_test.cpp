@@ -96,7 +96,7 @@ TEST_F(CliTest, MemoryUsageErrorsExitStatusOutputAndExports) {
         // loads as an import does, with its reception times.
         {"--archive a.sqlite p.kss p.kss && " KELVANOR_CLI_PATH " --archive-stats a.sqlite", 0, 5,
          {"frames: 308\nbeacons: 300\nfirst reception: 2020-11-29 21:20:01.141 UTC\n",
-          "duplicates dropped: 308\n"}},
+          "last reception: 2020-11-29 21:29:59.247 UTC\nduplicates dropped: 308\n"}},
         {"--archive a.sqlite --from '2020-11-29 21:29:00' --to 2020-11-29T21:29:02Z --print 2>&1",
          0, 121, {"kelvanor-cli: 1 beacons loaded from a.sqlite\n", rx + "29:01.171 UTC\n"}},
         {"--help", 0, 39, {"usage: ", "Recordings without --record-dir go to " + bin + "/\n"}},
