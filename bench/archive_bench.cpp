@@ -140,6 +140,9 @@ int main(int argc, char** argv) {
     }
     std::printf("live arrival: median %.0f us with the archive, %.0f us without, %.0f us more\n",
                 Median(with), Median(without), Median(with) - Median(without));
+    std::printf("live arrival: longest %.1f ms with the archive, %.1f ms without\n",
+                *std::max_element(with.begin(), with.end()) / 1000,
+                *std::max_element(without.begin(), without.end()) / 1000);
     session->tap = nullptr;
     tap.reset();
     fs::remove_all(dir);
