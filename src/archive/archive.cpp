@@ -64,6 +64,8 @@ std::optional<std::int64_t> QueryInt(sqlite3* db, const char* sql, std::string& 
     return sqlite3_column_int64(s.get(), 0);
 }
 
+std::string Message(sqlite3* db) { return sqlite3_errmsg(db); }
+
 }  // namespace
 
 std::int64_t FrameKey(std::string_view bytes) {
@@ -127,8 +129,15 @@ std::unique_ptr<Archive> Archive::Open(const std::string& path, bool writable, s
         // committed transaction and nothing else.
         // Checkpoints (the only writes that wait for the disk) every 64 MB
         // of log rather than every 4 MB: a day's recording goes in at once.
-        if (!Exec(db, "PRAGMA journal_mode=WAL", why) ||
-            !Exec(db, "PRAGMA synchronous=NORMAL", why) ||
+        bool walOn = false;
+        {
+            Statement wal(db, "PRAGMA journal_mode=WAL");
+            walOn = wal.get() != nullptr && sqlite3_step(wal.get()) == SQLITE_ROW &&
+                    std::string_view(
+                        reinterpret_cast<const char*>(sqlite3_column_text(wal.get(), 0))) == "wal";
+        }
+        if (!walOn) return fail("cannot keep a write-ahead log beside it (" + Message(db) + ")");
+        if (!Exec(db, "PRAGMA synchronous=NORMAL", why) ||
             !Exec(db, "PRAGMA wal_autocheckpoint=16384; PRAGMA journal_size_limit=67108864", why)) {
             return fail(why);
         }
