@@ -1,5 +1,6 @@
 #include "acquire/frame_roads.h"
 
+#include "acquire/frame_tap.h"
 #include "acquire/kiss_framing.h"
 #include "decode/beacon_encoder.h"
 #include "decode/regional_settings.h"
@@ -42,6 +43,10 @@ void HandleTimestampRecord(const FrameRoad& road, std::string_view record) {
             static_cast<unsigned long long>(DaysFromCivil(10000, 1, 1)) * 86400000ULL;
         if (ms >= kEnd) return;
         road.rxTimestamp = NumericTimestampText(ms, road.regional);
+        if (road.tap != nullptr) {
+            road.tap->numericText = road.rxTimestamp;
+            road.tap->numericMs = static_cast<std::int64_t>(ms);
+        }
         return;
     }
     // Text form: the 27 characters that end with the first "UTC", provided
@@ -51,7 +56,7 @@ void HandleTimestampRecord(const FrameRoad& road, std::string_view record) {
     road.rxTimestamp.assign(record.substr(utc - 24, 27));
 }
 
-bool HandleRecordingPiece(const FrameRoad& road, std::string_view frame) {
+bool HandleRecordingPiece(const FrameRoad& road, std::string_view frame, std::uint64_t position) {
     if (frame.empty()) return false;
     if (frame[0] == kTimestampCommand) {
         HandleTimestampRecord(road, frame);
@@ -59,8 +64,10 @@ bool HandleRecordingPiece(const FrameRoad& road, std::string_view frame) {
     }
     road.hexText.clear();
     AppendHex(road.hexText, frame.substr(1));
-    if (frame.size() != kBeaconLength || !HasBeaconAddress(frame)) return false;
-    return road.Decode(frame).Stored();
+    const bool beacon = frame.size() == kBeaconLength && HasBeaconAddress(frame);
+    const bool stored = beacon && road.Decode(frame).Stored();
+    TapFrame(road, frame, beacon, position);
+    return stored;
 }
 
 }  // namespace kelvanor

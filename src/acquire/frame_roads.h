@@ -9,6 +9,8 @@
 
 namespace kelvanor {
 
+class FrameTap;
+
 // What every acquisition road writes: the decoder's state, the two current
 // texts it sets before each decoding, and the counter text a long import
 // shows its progress in. The session hands out one over its own state.
@@ -21,6 +23,7 @@ struct FrameRoad {
     std::string& counterText;
     const RegionalSettings& regional;
     std::function<void(std::int32_t)> upperBound;  // the browser's scroll range
+    FrameTap* tap = nullptr;                       // told of every frame taken, when set
 
     // Decodes `frame` with the current texts.
     DecodeResult Decode(std::string_view frame) const {
@@ -39,7 +42,9 @@ void HandleTimestampRecord(const FrameRoad& road, std::string_view record);
 // One un-escaped piece of a recording file: a timestamp record, or a data
 // frame whose hex text becomes current and which is decoded when it is a
 // 201-byte beacon with the beacon address. Returns true when it was decoded.
-bool HandleRecordingPiece(const FrameRoad& road, std::string_view frame);
+// `position` (the piece's offset in its file) goes to the road's tap.
+bool HandleRecordingPiece(const FrameRoad& road, std::string_view frame,
+                          std::uint64_t position = 0);
 
 // The general date-and-time text of a numeric timestamp: milliseconds since
 // 1970 as regional short date, blank, long time, ".", three digits, " UTC".

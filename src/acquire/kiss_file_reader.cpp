@@ -20,7 +20,7 @@ int ReadKissBytes(const FrameRoad& road, std::string_view contents, ImportHooks*
         if (hooks != nullptr && ++pieces % 100 == 0) hooks->ProcessPendingEvents();
         if (!piece.empty()) {
             KissUnescapeInto(piece, frame);
-            if (HandleRecordingPiece(road, frame)) ++stored;
+            if (HandleRecordingPiece(road, frame, start + 1)) ++stored;
         }
         start = next;
     }

@@ -14,6 +14,7 @@
 #include "acquire/recording_writer.h"
 #include "acquire/utc_clock.h"
 #include "acquire/frame_roads.h"
+#include "acquire/frame_tap.h"
 #include "decode/beacon_encoder.h"
 
 namespace kelvanor {
@@ -186,6 +187,7 @@ ArrivalOutcome ReceiveArrival(const FrameRoad& road, std::string_view rawChunk, 
             outcome.decode = road.Decode(copy);
             if (outcome.decode.Stored()) outcome.beacons.push_back({copy, std::move(utc)});
         }
+        TapFrame(road, copy, outcome.decodeAttempted, 0);
 
         outcome.recordingPath = RecordingPathFor(recordingDir, UtcNowText(clock));
         std::string entry;

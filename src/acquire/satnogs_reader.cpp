@@ -4,6 +4,7 @@
 
 #include "acquire/file_io.h"
 #include "acquire/frame_roads.h"
+#include "acquire/frame_tap.h"
 
 namespace kelvanor {
 
@@ -79,8 +80,8 @@ bool NormaliseLineEnds(std::string& text) {
 namespace {
 
 // Decodes kept entry number `entry` when its hex part converts to 201 bytes.
-bool HandleEntry(const FrameRoad& road, std::size_t entry, std::string_view line, std::string& frame,
-                 ImportHooks& hooks) {
+bool HandleEntry(const FrameRoad& road, std::size_t entry, std::size_t lineNumber,
+                 std::string_view line, std::string& frame, ImportHooks& hooks) {
     if (entry % 100 == 0) {
         road.counterText = std::to_string(entry);
         hooks.ProcessPendingEvents();
@@ -96,7 +97,10 @@ bool HandleEntry(const FrameRoad& road, std::size_t entry, std::string_view line
     for (std::size_t j = 0; j < hex.size(); j += 2) {
         *out++ = static_cast<char>(PairValue(hex.substr(j, 2)));
     }
-    return frame.size() == 202 && road.Decode(frame).Stored();
+    if (frame.size() != 202) return false;
+    const bool stored = road.Decode(frame).Stored();
+    TapFrame(road, std::string_view(frame).substr(0, 201), true, lineNumber);
+    return stored;
 }
 
 }  // namespace
@@ -144,7 +148,7 @@ int ReadSatnogsText(const FrameRoad& road, std::string_view text, ImportHooks& h
         const std::size_t previousStart = lf == std::string_view::npos ? 0 : lf + 1;
         const std::string_view line = text.substr(start, end - start);
         if (index == 1 || line != text.substr(previousStart, previousEnd - previousStart)) {
-            if (entry < kept && HandleEntry(road, entry, line, frame, hooks)) ++stored;
+            if (entry < kept && HandleEntry(road, entry, index, line, frame, hooks)) ++stored;
             --entry;
         }
         start = previousStart;

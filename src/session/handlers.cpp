@@ -1,6 +1,7 @@
 #include "session/handlers.h"
 
 #include "acquire/file_io.h"
+#include "acquire/frame_tap.h"
 #include "channels/presentation.h"
 #include "chart/channel_chart.h"
 #include "export/csv_export.h"
@@ -12,9 +13,11 @@ namespace kelvanor {
 
 ArrivalOutcome HandleArrival(Session& session, std::string_view rawChunk, const UtcClock& clock,
                              const std::string& recordingDir) {
+    if (session.tap != nullptr) session.tap->BeginSource(session.liveSource);
     ArrivalOutcome outcome = session.kissStream
                                  ? ReceiveStreamArrival(session.Road(), session.stream, rawChunk, clock, recordingDir)
                                  : ReceiveArrival(session.Road(), rawChunk, clock, recordingDir);
+    if (session.tap != nullptr) session.tap->EndSource();
     if (outcome.handled) session.statusText = outcome.statusText;
     const int count = session.RecordCount();
     session.counterText = CounterText(session.scroll.Value(), count);

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "acquire/file_io.h"
+#include "acquire/frame_tap.h"
 #include "acquire/kiss_file_reader.h"
 #include "session/handlers.h"
 #include "session/session.h"
@@ -55,6 +56,7 @@ std::vector<ImportProblem> ImportFiles(Session& session, const std::vector<std::
         session.statusText = path;
         hooks.ProcessPendingEvents();
         ReserveLogFor(session, path, kind);
+        if (session.tap != nullptr) session.tap->BeginSource(path);
         std::string error;
         bool read;
         if (kind == ImportKind::KissRecording) {
@@ -72,6 +74,7 @@ std::vector<ImportProblem> ImportFiles(Session& session, const std::vector<std::
                 ReadSatnogsText(session.Road(), contents, hooks);
             }
         }
+        if (session.tap != nullptr) session.tap->EndSource();
         if (!read) problems.push_back({path, error});
         hooks.SetBusy(false);
         RefreshAfterFile(session);

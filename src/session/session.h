@@ -50,6 +50,10 @@ struct Session {
     // instead of taking every arrival as one frame.
     bool kissStream = false;
     KissStream stream;
+    // Told of every frame the roads take (the station's archive), when set;
+    // a live arrival's source is `liveSource` (host:port or device).
+    FrameTap* tap = nullptr;
+    std::string liveSource;
 
     std::int32_t RecordCount() const { return records.RecordCount(); }
 

@@ -57,7 +57,11 @@ TEST_F(CliTest, MemoryUsageErrorsExitStatusOutputAndExports) {
          {"", "--bogus p.kss", "--csv", "--locale xx_NOWHERE p.kss", "--record 301 p.kss",
           "--record 0 p.kss", "--record x p.kss", "--csv p.kss p.kss", "--tlm ./p.kss p.kss",
           "--csv o --tlm o p.kss", "--connect 127.0.0.1:73537", "--connect 127.0.0.1:0",
-          "--connect 127.0.0.1:http", "--connect 127.0.0.1:", "--connect :8001"})
+          "--connect 127.0.0.1:http", "--connect 127.0.0.1:", "--connect :8001",
+          "--from 2020-11-29 --archive a", "--archive a --from 2020-13-29T21:00:00Z",
+          "--archive a --to '2020-11-29 24:00:00'", "--archive a --from 2020/11/29T21:00:00Z",
+          "--archive a --to '2020-11-29 2x:00:00'", "--archive a --to 2020-11-29T21:00:00 p.kss",
+          "--from 2020-11-29T21:00:00Z p.kss"})
         EXPECT_EQ(Cli(row), 2) << row;
     for (const char* f : {"inf", "1e300", "9.3e9", "nan", "0", "-1", "10x"})
         EXPECT_EQ(Cli(std::string("--connect 127.0.0.1:8001 --record-dir . --for ") + f), 2) << f;
@@ -88,7 +92,14 @@ TEST_F(CliTest, MemoryUsageErrorsExitStatusOutputAndExports) {
         {"--print s.csv && cat s.csv", 0, 122, {first, rx + "20:01\n", log}},  // the log unchanged
         {"--locale de_DE --csv c --tlm t p.kss && cat c t", 0, 301 + 62, {"time;", ";7,823;", voc}},
         {"--csv no/such/dir.csv p.kss", 1, 0, {""}},
-        {"--help", 0, 39, {"usage: ", "Recordings without --record-dir go to " + bin + "/\n"}},
+        // The archive: a recording imported twice is stored once; a range
+        // loads as an import does, with its reception times.
+        {"--archive a.sqlite p.kss p.kss && " KELVANOR_CLI_PATH " --archive-stats a.sqlite", 0, 5,
+         {"frames: 308\nbeacons: 300\nfirst reception: 2020-11-29 21:20:01.141 UTC\n",
+          "last reception: 2020-11-29 21:29:59.247 UTC\nduplicates dropped: 308\n"}},
+        {"--archive a.sqlite --from '2020-11-29 21:29:00' --to 2020-11-29T21:29:02Z --print 2>&1",
+         0, 121, {"kelvanor-cli: 1 beacons loaded from a.sqlite\n", rx + "29:01.171 UTC\n"}},
+        {"--help", 0, 48, {"usage: ", "Recordings without --record-dir go to " + bin + "/\n"}},
     };
     for (const auto& [arguments, status, lines, texts] : cases) {
         EXPECT_EQ(Cli(arguments), status) << arguments;

@@ -117,7 +117,8 @@ private slots:
                 if (!item->isSeparator()) captions += "|" + item->text();
         }
         QCOMPARE(captions,
-                 QString("\n&File|&Open KISS File|Open &SatNOGS CSV|E&xit\n&TLM File|"
+                 QString("\n&File|&Open KISS File|Open &SatNOGS CSV|Open &Archive Range...|"
+                         "E&xit\n&TLM File|"
                          "Write &CSV File|Write T&LM File|Export &Visible Range...\n&Info"));
         // On a screen under 1366 x 768 (offscreen: 800 x 600) the fixed client
         // area scrolls inside a window that fits.

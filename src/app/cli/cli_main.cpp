@@ -13,6 +13,9 @@
 #include <unistd.h>
 
 #include "acquire/file_io.h"
+#include "acquire/live_arrival.h"
+#include "archive/archive_load.h"
+#include "archive_commands.h"
 #include "session/import_sequence.h"
 #include "session/handlers.h"
 #include "channels/channel_table.h"
@@ -35,7 +38,10 @@ constexpr const char* kUsage =
     "       kelvanor-cli --connect HOST:PORT | --serial DEVICE[:BAUD] [--kiss-stream] [--reconnect]\n"
     "                    [--for SECONDS] [--record-dir DIR] [--csv PATH] [--config FILE]\n"
     "                    [--sids URL]... [--norad N] [--callsign CALL] [--latitude DEG] [--longitude DEG]\n"
-    "                    [--sids-dry-run] [--sids-timeout SECONDS]";
+    "                    [--sids-dry-run] [--sids-timeout SECONDS]\n"
+    "       kelvanor-cli --archive PATH [--from TIME] [--to TIME] [--csv PATH] [--tlm PATH] "
+    "[--print]\n"
+    "       kelvanor-cli --archive-stats PATH";
 
 constexpr const char* kHelp =
     "Imports KELVANOR beacon frames from KISS recordings (*.kss) and SatNOGS frame logs\n"
@@ -68,6 +74,14 @@ constexpr const char* kHelp =
     "                 SIDS_NORAD_ID, SIDS_CALLSIGN, SIDS_LATITUDE, SIDS_LONGITUDE\n"
     "  --sids-dry-run print each request instead of sending it\n"
     "  --sids-timeout SECONDS  give up on one request after this time (default 30)\n"
+    "The station's archive (an SQLite file; every frame once):\n"
+    "  --archive PATH  with input files or --connect/--serial: adds their frames to it;\n"
+    "                 without them: loads the newest 10000 beacons of a time range\n"
+    "  --from TIME, --to TIME  the range, UTC, yyyy-MM-ddTHH:mm:ssZ or\n"
+    "                 \"yyyy-MM-dd HH:mm:ss\"; from inclusive, to exclusive; either may be "
+    "left out\n"
+    "  --archive-stats PATH  prints frames, beacons, first and last reception and\n"
+    "                 duplicates dropped\n"
     "  --help, --version\n"
     "Exit status: 0 success, 1 an input could not be read or an output not written,\n"
     "2 usage error (also an output that names an input: nothing is written).\n";
@@ -116,6 +130,8 @@ struct Options {
     double seconds = 0;
     bool haveFor = false;
     kelvanor::SidsOptions sids;
+    std::string archive, archiveStats;
+    kelvanor::TimeRange range;
 };
 
 // Where this run keeps its files: beside the program in a build tree, the
@@ -212,6 +228,19 @@ int Parse(int argc, char** argv, const kelvanor::ProgramPaths& paths, Options& o
                 return UsageError("--for needs a number of seconds from 0 to 1e9: " + text);
             }
             o.haveFor = true;
+        } else if (a == "--archive") {
+            if (!value(o.archive)) return UsageError("--archive needs a path");
+        } else if (a == "--archive-stats") {
+            if (!value(o.archiveStats)) return UsageError("--archive-stats needs a path");
+        } else if (a == "--from" || a == "--to") {
+            std::string text;
+            if (!value(text)) return UsageError(a + " needs a UTC time");
+            const auto ms = kelvanor::ParseUtcTime(text);
+            if (!ms) {
+                return UsageError(a + " needs yyyy-MM-ddTHH:mm:ssZ or \"yyyy-MM-dd HH:mm:ss\": " +
+                                  text);
+            }
+            (a == "--from" ? o.range.from : o.range.to) = ms;
         } else if (a == "--print") {
             o.print = true;
         } else if (a == "--log") {
@@ -223,6 +252,10 @@ int Parse(int argc, char** argv, const kelvanor::ProgramPaths& paths, Options& o
         } else {
             o.files.push_back(a);
         }
+    }
+    if (!o.archiveStats.empty()) return -1;
+    if ((o.range.from || o.range.to) && (o.archive.empty() || !o.files.empty())) {
+        return UsageError("--from and --to go with --archive and no input files");
     }
     if (!o.config.empty()) {
         // The recorder's settings file; the command line wins over it.
@@ -265,7 +298,9 @@ int Parse(int argc, char** argv, const kelvanor::ProgramPaths& paths, Options& o
         return UsageError("--for, --record-dir, --kiss-stream, --reconnect and the --sids options need "
                           "--connect or --serial");
     }
-    if (o.files.empty()) return UsageError(std::string("no input file; ") + kUsage);
+    if (o.files.empty() && o.archive.empty()) {
+        return UsageError(std::string("no input file; ") + kUsage);
+    }
     // An export never replaces an input, nor the other export.
     for (const std::string* out : {&o.csv, &o.tlm}) {
         if (out->empty()) continue;
@@ -286,6 +321,7 @@ int main(int argc, char** argv) {
     Options o;
     const ProgramPaths paths = FindProgramPaths(argc > 0 ? argv[0] : nullptr);
     if (int status = Parse(argc, argv, paths, o); status >= 0) return status;
+    if (!o.archiveStats.empty()) return PrintArchiveStats(o.archiveStats);
 
     auto session = std::make_unique<Session>();
     StderrReporter reporter;
@@ -312,6 +348,11 @@ int main(int argc, char** argv) {
             return 1;
         }
         link.recordDir = dir;
+        std::unique_ptr<ArchiveTap> tap;
+        if (!o.archive.empty() && (tap = OpenArchiveForAdding(o.archive))) {
+            session->tap = tap.get();
+            session->liveSource = link.Name();
+        }
         const auto forwarder = StartForwarding(o.sids, dir, link, stdout);
         std::string error;
         int status = RunLiveClient(*session, link, stdout, error);
@@ -335,12 +376,40 @@ int main(int argc, char** argv) {
     int status = 0;
     ResetBeforeImport(*session);
     ImportHooks hooks;
-    for (const std::string& path : o.files) {
-        for (const ImportProblem& p : ImportFiles(*session, {path}, KindOfPath(path), hooks)) {
-            std::cerr << "kelvanor-cli: cannot read " << p.path << ": " << p.reason << "\n";
-            status = 1;
+    if (!o.archive.empty() && o.files.empty()) {
+        // A range of the archive instead of files.
+        std::string error;
+        std::unique_ptr<Archive> archive = Archive::Open(o.archive, false, error);
+        if (archive == nullptr) {
+            std::cerr << "kelvanor-cli: archive " << error << "\n";
+            return 1;
+        }
+        const RangeLoad load = LoadArchiveRange(*session, *archive, o.range, hooks);
+        if (!load.error.empty()) status = 1;
+        std::cerr << "kelvanor-cli: " << load.Summary(o.archive) << "\n";
+    }
+    std::unique_ptr<ArchiveTap> tap;
+    if (!o.archive.empty() && !o.files.empty()) {
+        tap = OpenArchiveForAdding(o.archive);
+        if (tap == nullptr) status = 1;
+        session->tap = tap.get();
+    }
+    {
+        std::unique_ptr<ProgressLine> progress;
+        if (tap != nullptr) progress = std::make_unique<ProgressLine>(*tap, o.files.size());
+        for (const std::string& path : o.files) {
+            for (const ImportProblem& p : ImportFiles(*session, {path}, KindOfPath(path), hooks)) {
+                std::cerr << "kelvanor-cli: cannot read " << p.path << ": " << p.reason << "\n";
+                status = 1;
+            }
+            if (progress != nullptr) {
+                // Years of recordings: the log keeps what a full store shows.
+                TrimFrameLog(session->frameLog, kKeptLogBytes);
+                progress->FileDone();
+            }
         }
     }
+    if (tap != nullptr && !tap->Working()) status = 1;
 
     if (o.haveRecord) {
         if (o.record < 1 || o.record > session->RecordCount()) {

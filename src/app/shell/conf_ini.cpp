@@ -93,6 +93,9 @@ Configuration ParseConfiguration(std::string_view text, const std::string& progr
             config.sidsLatitude = value;
         } else if (key == "SIDS_LONGITUDE") {
             config.sidsLongitude = value;
+        } else if (key == "ARCHIVE") {
+            config.archive = std::string(rawValue);
+            config.archiveOff = value == "NO";
         }
     }
     return config;

@@ -30,6 +30,10 @@ struct Configuration {
     // (kept as written); the other keys as the last line gives them.
     std::vector<std::string> sidsUrls;
     std::string sidsNoradId, sidsCallsign, sidsLatitude, sidsLongitude;
+    // ARCHIVE: the station archive's path as written (empty: the default in
+    // the data folder); ARCHIVE=NO turns the window's archive off.
+    std::string archive;
+    bool archiveOff = false;
 
     // Problems worth telling the operator (missing file, a line without "=",
     // a port that is not a number). Empty when all went well.

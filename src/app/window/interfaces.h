@@ -2,6 +2,8 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
+#include <utility>
 
 namespace kelvanor {
 
@@ -19,6 +21,18 @@ public:
         path = paths.front();
         return true;
     }
+};
+
+// The archive range dialog, behind an interface so tests choose a range
+// directly. Times are UTC milliseconds since 1970; a range is from (inclusive)
+// to (exclusive).
+class RangeChooser {
+public:
+    virtual ~RangeChooser() = default;
+    // `lastPass` is the newest pass in the archive, when it holds one.
+    // Returns false when cancelled.
+    virtual bool ChooseRange(const std::optional<std::pair<qint64, qint64>>& lastPass,
+                             qint64& fromMs, qint64& toMs) = 0;
 };
 
 // Message boxes, behind an interface so tests see what would be shown.

@@ -28,6 +28,8 @@
 #include "acquire/file_io.h"
 #include "acquire/live_arrival.h"
 #include "app/shell/screenshot_name.h"
+#include "archive/archive_load.h"
+#include "archive/archive_tap.h"
 #include "session/handlers.h"
 #include "channels/value_provenance.h"
 #include "chart/chart_readout.h"
@@ -38,6 +40,7 @@
 #include "forward/forwarder.h"
 #include "kelvanor_version.h"
 #include "session/session.h"
+#include "window/archive_range_dialog.h"
 #include "window/channel_pages.h"
 #include "window/info_window.h"
 #include "window/live_socket.h"
@@ -154,6 +157,7 @@ void MainWindow::FitToScreen() {
 
 MainWindow::~MainWindow() {
     m_session.frameBytes.SetReporter(nullptr);
+    if (m_session.tap == m_archive.get()) m_session.tap = nullptr;
     if (m_info) delete m_info;
 }
 
@@ -165,6 +169,8 @@ void MainWindow::BuildMenus() {
         ->setObjectName("MnuOpenKISSFile");
     file->addAction("Open &SatNOGS CSV", this, &MainWindow::MnuOpenServerLog_Click)
         ->setObjectName("MnuOpenServerLog");
+    file->addAction("Open &Archive Range...", this, &MainWindow::MnuOpenArchiveRange_Click)
+        ->setObjectName("MnuOpenArchiveRange");
     file->addAction("E&xit", qApp, &QCoreApplication::quit)->setObjectName("MenuFileExit");
     QMenu* tlm = menuBar()->addMenu("&TLM File");
     tlm->setObjectName("MnuSettings");
@@ -345,6 +351,8 @@ void MainWindow::CheckSerial_Click() {
 }
 
 void MainWindow::HandleArrival(const QByteArray& chunk) {
+    m_session.liveSource =
+        m_check5->isChecked() ? m_config.server + ":" + m_config.portText : m_config.serialPort;
     const ArrivalOutcome outcome =
         kelvanor::HandleArrival(m_session, std::string_view(chunk.constData(), chunk.size()),
                                 *m_clock, m_recordingDir);
@@ -389,6 +397,7 @@ void MainWindow::Form_Load() {
         m_text4->setToolTip(QString::fromLocal8Bit(m_paths.HelpText().c_str()).trimmed());
     }
     if (!text.empty()) m_session.statusText = text;
+    OpenArchive();
     m_timer1->start();
     SyncFromSession();
     m_text4->setCursorPosition(0);  // a long start-up note shows its beginning
@@ -454,6 +463,75 @@ void MainWindow::ImportSelection(ImportKind kind, const QStringList& selection) 
         SyncFromSession();
     }
     m_hooks->SetBusy(false);
+    m_importing = false;
+}
+
+void MainWindow::OpenArchive() {
+    if (m_config.archiveOff) return;
+    const std::string path =
+        m_config.archive.empty() ? m_paths.dataDir + kArchiveFileName : m_config.archive;
+    std::string error;
+    std::unique_ptr<Archive> archive = Archive::Open(path, true, error);
+    if (archive == nullptr) {
+        const std::string text = "Archive " + error + "; going on without the archive";
+        m_session.statusText = text;
+        m_messages.Information("KELVANOR", QString::fromLocal8Bit(text.c_str()));
+        return;
+    }
+    auto failed = [this](const std::string& message) {
+        m_session.tap = nullptr;
+        m_session.statusText = "Archive " + message;
+        m_messages.Information("KELVANOR", QString::fromLocal8Bit(m_session.statusText.c_str()));
+    };
+    m_archive = std::make_unique<ArchiveTap>(std::move(archive), failed);
+    m_session.tap = m_archive.get();
+}
+
+namespace {
+
+// A long range load shows its progress in the status line.
+class RangeHooks final : public ImportHooks {
+public:
+    RangeHooks(QLineEdit* status, Session& session, ImportHooks& busy)
+        : m_status(status), m_session(session), m_busy(busy) {}
+    void ProcessPendingEvents() override {
+        m_status->setText("Loading from the archive: " +
+                          QString::fromStdString(m_session.counterText) + " beacons");
+        QCoreApplication::processEvents();
+    }
+    void SetBusy(bool busy) override { m_busy.SetBusy(busy); }
+
+private:
+    QLineEdit* m_status;
+    Session& m_session;
+    ImportHooks& m_busy;
+};
+
+}  // namespace
+
+void MainWindow::MnuOpenArchiveRange_Click() {
+    if (m_importing) return;
+    if (m_archive == nullptr || !m_archive->Working()) {
+        m_messages.Information("KELVANOR", m_config.archiveOff
+                                               ? "The archive is off (ARCHIVE=NO in conf.ini)."
+                                               : "No archive is open.");
+        return;
+    }
+    Archive& archive = *m_archive->archive();
+    std::optional<std::pair<qint64, qint64>> lastPass;
+    if (const auto pass = archive.LastPass()) lastPass.emplace(*pass->from, *pass->to);
+    DialogRangeChooser dialog(this);
+    qint64 from = 0, to = 0;
+    RangeChooser& chooser = m_rangeChooser != nullptr ? *m_rangeChooser : dialog;
+    if (!chooser.ChooseRange(lastPass, from, to)) return;
+    m_importing = true;
+    m_chart->ResetView();
+    m_logShown = 0;
+    m_pages->log()->clear();
+    m_lastImport.clear();
+    RangeHooks hooks(m_text4, m_session, *m_hooks);
+    LoadArchiveRange(m_session, archive, {from, to}, hooks);
+    SyncFromSession();
     m_importing = false;
 }
 

@@ -34,6 +34,7 @@ struct Session;
 class ChannelPages;
 class ChartView;
 class Forwarder;
+class ArchiveTap;
 class InfoWindow;
 class LiveSocket;
 class SerialLink;
@@ -60,6 +61,13 @@ public:
     // Menu commands and controls.
     void MnuOpenKISSFile_Click();
     void MnuOpenServerLog_Click();
+    // File "Open Archive Range...": a UTC range from the chooser, its newest
+    // beacons loaded as an import loads a file.
+    void MnuOpenArchiveRange_Click();
+    // The range dialog; tests put in their own. nullptr: the real dialog.
+    void SetRangeChooser(RangeChooser* chooser) { m_rangeChooser = chooser; }
+    // The station archive every frame goes to (conf.ini ARCHIVE), or nullptr.
+    ArchiveTap* archive() const { return m_archive.get(); }
     void WriteCSVFile_Click();
     void WriteTLMFile_Click();
     void MnuInfo_Click();
@@ -144,6 +152,7 @@ private:
     void ImportSelection(ImportKind kind, const QStringList& selection);
     // Forwarding as conf.ini sets it up; why it stays off goes to `problems`.
     void StartForwarding(std::string& problems);
+    void OpenArchive();
 
     Session& m_session;
     FileChooser& m_files;
@@ -153,6 +162,8 @@ private:
     Configuration m_config;
     std::unique_ptr<Hooks> m_hooks;
     std::unique_ptr<Reporter> m_reporter;
+    std::unique_ptr<ArchiveTap> m_archive;
+    RangeChooser* m_rangeChooser = nullptr;
 
     QStringList m_kissSelection;     // the last selection of "Open KISS File"
     QStringList m_satnogsSelection;  // the last selection of "Open SatNOGS CSV"

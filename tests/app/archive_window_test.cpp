@@ -1,0 +1,97 @@
+// The window's archive: imports and live arrivals go in, "Open Archive
+// Range..." loads a range as an import loads a file, and an archive file the
+// window must not use is told and left alone.
+#include <QtTest>
+#include <QtWidgets>
+
+#include "acquire/kiss_framing.h"
+#include "archive/archive_tap.h"
+#include "sample_pass.h"
+#include "session/session.h"
+#include "support/plausible_beacon.h"
+#include "support/temp_dir.h"
+#include "window/archive_range_dialog.h"
+#include "window/main_window.h"
+
+using namespace kelvanor;
+
+class ArchiveWindowTest : public QObject,
+                          public FileChooser,
+                          public MessageSink,
+                          public KeyStateSource,
+                          public RangeChooser {
+    Q_OBJECT
+
+    bool Choose(const QString&, QStringList&) override { return false; }
+    void Information(const QString&, const QString& text) override { shown << text; }
+    int QueryShift() override { return 0; }
+    int QueryRightButton() override { return 0; }
+    bool ChooseRange(const std::optional<std::pair<qint64, qint64>>& lastPass, qint64& from,
+                     qint64& to) override {
+        offered = *lastPass;
+        std::tie(from, to) = range ? *range : *lastPass;
+        return true;
+    }
+
+    QTemporaryDir dir;
+    QStringList shown;
+    std::pair<qint64, qint64> offered;
+    std::optional<std::pair<qint64, qint64>> range;
+    std::unique_ptr<Session> session = std::make_unique<Session>();
+    std::unique_ptr<MainWindow> window;
+
+    void Start(const std::string& confIni) {
+        window.reset();
+        shown.clear();
+        testing::WriteFile(dir.filePath("conf.ini").toStdString(), confIni);
+        window = std::make_unique<MainWindow>(*session, *this, *this, *this,
+                                              dir.path().toStdString() + "/");
+        window->SetRangeChooser(this);
+        window->Form_Load();
+    }
+
+private slots:
+    void importsAndArrivalsGoInAndARangeLoadsAsAnImport() {
+        const QString sample = dir.filePath("p.kss");
+        testing::WriteFile(sample.toStdString(), samples::SimulatedRecording());
+        Start("");  // the default archive, beside the program
+        window->OpenFiles({sample});
+        window->OpenFiles({sample});
+        window->HandleArrival(
+            QByteArray::fromStdString(KissFrame(testing::PlausibleBeacon(7).Frame())));
+        // The live beacon is the last pass; the sample pass is a range of its
+        // own, its beacons stored once however often imported.
+        window->MnuOpenArchiveRange_Click();
+        QCOMPARE(session->RecordCount(), 1);
+        QCOMPARE(offered.second - offered.first, 1);
+        const auto pass = samples::SimulatedPass();
+        range.emplace(*UtcMilliseconds(pass.front().rxTimestamp), offered.first);
+        window->MnuOpenArchiveRange_Click();
+        QCOMPARE(window->findChild<QLineEdit*>("Text2")->text(), QString("#1 / 300"));
+        QCOMPARE(session->display.rxCaption, "RX Timestamp: " + pass.front().rxTimestamp);
+        QVERIFY(
+            window->findChild<QLineEdit*>("Text4")->text().startsWith("300 beacons loaded from "));
+        QVERIFY(shown.isEmpty());
+        // The dialog opens on the last pass, up to the second after it.
+        // KELVANOR_DIALOG_PNG names a picture of it to save.
+        ArchiveRangeDialog dialog(std::pair<qint64, qint64>{1606684801141LL, 1606685399248LL},
+                                  nullptr);
+        QCOMPARE(std::pair(dialog.FromMs(), dialog.ToMs()),
+                 std::pair(1606684801141LL, 1606685400000LL));
+        if (qEnvironmentVariableIsSet("KELVANOR_DIALOG_PNG"))
+            dialog.grab().save(qEnvironmentVariable("KELVANOR_DIALOG_PNG"));
+        // A file that is not an archive is told once and left alone; the
+        // window goes on without an archive.
+        const std::string notes = dir.filePath("notes.txt").toStdString();
+        testing::WriteFile(notes, "my notes\r\n");
+        Start("ARCHIVE=" + notes);
+        window->OpenFiles({sample});
+        QCOMPARE(session->RecordCount(), 300);
+        QVERIFY(window->archive() == nullptr && shown.size() == 1 &&
+                shown[0].contains("not a KELVANOR archive"));
+        QCOMPARE(testing::ReadFile(notes), std::string("my notes\r\n"));
+    }
+};
+
+QTEST_MAIN(ArchiveWindowTest)
+#include "archive_window_test.moc"

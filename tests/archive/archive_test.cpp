@@ -1,0 +1,234 @@
+// The station's archive: each frame once, ranges loaded as an import loads,
+// and files it must not use left alone.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/mount.h>
+
+#include <memory>
+
+#include "acquire/kiss_framing.h"
+#include "acquire/recording_writer.h"
+#include "archive/archive_load.h"
+#include "archive/archive_tap.h"
+#include "archive/sqlite_query.h"
+#include "session/handlers.h"
+#include "session/import_sequence.h"
+#include "session/session.h"
+#include "support/plausible_beacon.h"
+#include "support/small_disk.h"
+#include "support/stepping_clock.h"
+#include "support/temp_dir.h"
+
+namespace kelvanor {
+namespace {
+
+using namespace testing;
+using Receptions =
+    std::vector<std::pair<int, std::string>>;  // packet, "HH:mm:ss[.mmm]" on 2026-12-01
+
+std::string Beacon(int packet) { return PlausibleBeacon(packet).Frame(); }
+
+std::string Recording(const Receptions& packets) {
+    std::string out;
+    for (const auto& [packet, time] : packets)
+        out += RecordingEntry("2026-12-01 " + time + " UTC", KissFrame(Beacon(packet)));
+    return out;
+}
+
+std::string SatnogsLog(const Receptions& packets) {
+    std::string out = "timestamp|frame\r\n";
+    for (const auto& [packet, time] : packets) {
+        out += "2026-12-01 " + time + "|";
+        AppendHex(out, std::string_view(Beacon(packet)).substr(1));
+        out += "\r\n";
+    }
+    return out;
+}
+
+ArchiveStats Stats(Archive& archive) {
+    ArchiveStats stats;
+    std::string error;
+    EXPECT_TRUE(archive.Stats(stats, error)) << error;
+    return stats;
+}
+
+// A session whose roads add to an archive in a fresh folder.
+struct Station {
+    TempDir dir;
+    std::vector<std::string> messages;
+    std::unique_ptr<Session> session = std::make_unique<Session>();
+    std::string error;
+    std::unique_ptr<ArchiveTap> tap =
+        std::make_unique<ArchiveTap>(Archive::Open(dir.File("a.sqlite"), true, error),
+                                     [this](const std::string& m) { messages.push_back(m); });
+    ImportHooks hooks;
+
+    Station() { session->tap = tap.get(); }
+    void Import(const std::string& name, const std::string& contents) {
+        WriteFile(dir.File(name), contents);
+        ImportFiles(*session, {dir.File(name)}, KindOfPath(name), hooks);
+    }
+};
+
+TEST(Archive, StoresEachReceptionOnce) {
+    const Receptions pass = {{1, "10:00:00.250"}, {2, "10:00:05.000"}};
+    const std::string other =
+        RecordingEntry("2026-12-01 10:00:00.000 UTC", KissFrame("\1OTHER 0ST hi"));
+    // The files imported, then frames / duplicates / beacons stored.
+    const std::pair<std::vector<std::pair<std::string, std::string>>, std::string> rows[] = {
+        {{{"a.kss", Recording(pass)}, {"b.kss", Recording(pass)}}, "2/2/2"},  // the same file twice
+        {{{"a.kss", Recording(pass)}, {"a.csv", SatnogsLog({{1, "10:00:00"}, {2, "10:00:05"}})}},
+         "2/2/2"},  // a recording and the SatNOGS log of its beacons
+        {{{"a.csv", SatnogsLog({{1, "10:00:00"}})},
+          {"b.csv", SatnogsLog({{1, "10:00:02"}})},
+          {"c.kss", Recording({{1, "10:00:04.000"}})}},
+         "1/2/1"},  // three stations 2 s apart
+        {{{"a.kss", Recording({{1, "10:00:00.000"}})},
+          {"b.kss", Recording({{1, "10:00:10.000"}, {1, "09:59:49.999"}})}},
+         "2/1/2"},  // 10 s apart is heard again, 10.001 s is not
+        {{{"a.kss", Recording({{1, "10:00:00.000"}, {2, "10:00:00.000"}})}}, "2/0/2"},
+        {{{"a.kss", other}}, "1/0/0"},  // another station's frame, kept
+    };
+    for (const auto& [files, expected] : rows) {
+        Station station;
+        for (const auto& [name, contents] : files) station.Import(name, contents);
+        const ArchiveStats s = Stats(*station.tap->archive());
+        EXPECT_EQ(std::to_string(s.frames) + "/" + std::to_string(s.duplicates) + "/" +
+                      std::to_string(s.beacons),
+                  expected);
+    }
+}
+
+TEST(Archive, RangeLoadsTheBeaconsInsideOldestFirstWithTheirOwnTimes) {
+    Station station;
+    station.Import("a.kss",
+                   Recording({{1, "10:00:00.250"}, {2, "10:01:00.000"}, {5, "10:04:00.000"}}));
+    station.Import("b.csv", SatnogsLog({{4, "10:03:00"}, {3, "10:02:00"}}));
+    SteppingClock clock(TimePoint(milliseconds(*ParseUtcTime("2026-12-01 10:05:00"))));
+    station.session->liveSource = "LOCALHOST:8001";
+    HandleArrival(*station.session, KissFrame(Beacon(6)), clock, station.dir.File(""));
+    station.Import("c.kss", RecordingEntry("2026-12-01 10:02:30.000 UTC",
+                                           KissFrame(Beacon(9).replace(1, 5, "OTHER"))));
+    // A numeric timestamp record stamps only the frames up to the next record.
+    std::string numeric = "\x09";
+    for (int shift = 56; shift >= 0; shift -= 8)
+        numeric += static_cast<char>(*UtcMilliseconds("2026-12-01 10:02:45.500") >> shift);
+    station.Import("d.kss",
+                   KissFrame(numeric) + KissFrame(Beacon(7)) + Recording({{8, "10:04:30.000"}}));
+    station.session->regional = RegionalSettings::CommaDecimal();
+    const auto at = [](const char* time) {
+        return UtcMilliseconds(std::string("2026-12-01 ") + time);
+    };
+    // The range, then the packet numbers of the records loaded.
+    const std::pair<TimeRange, std::string> rows[] = {
+        {{at("10:01:00"), at("10:04:00")}, "2 3 7 4"},
+        {{at("10:00:00.251"), std::nullopt}, "2 3 7 4 5 8 6"},
+        {{std::nullopt, at("10:00:00.251")}, "1"},
+        {{at("11:00:00"), std::nullopt}, ""},
+        {{}, "1 2 3 7 4 5 8 6"},
+    };
+    std::string loaded, times;
+    for (const auto& [range, packets] : rows) {
+        const RangeLoad load =
+            LoadArchiveRange(*station.session, *station.tap->archive(), range, station.hooks);
+        EXPECT_EQ(load.error + (load.more ? "more" : ""), "");
+        loaded.clear();
+        for (int r = 1; r <= station.session->RecordCount(); ++r) {
+            loaded += (r > 1 ? " " : "") +
+                      std::to_string(int(station.session->records.Record(r).Values[0]));
+        }
+        EXPECT_EQ(loaded, packets);
+    }
+    // The frame log as the import of the same recording writes it.
+    station.Import("e.kss", Recording({{1, "10:00:00.250"}}));
+    const std::string imported = station.session->frameLog;
+    LoadArchiveRange(*station.session, *station.tap->archive(), {std::nullopt, at("10:00:01")},
+                     station.hooks);
+    EXPECT_EQ(station.session->frameLog, imported.substr(imported.rfind("2026-12-01")));
+    LoadArchiveRange(*station.session, *station.tap->archive(), {}, station.hooks);
+    // Each with the RX timestamp its import stamped.
+    for (int r = 1; r <= station.session->RecordCount(); ++r)
+        times += station.session->records.Record(r).RxTime + "|";
+    EXPECT_EQ(times,
+              "2026-12-01 10:00:00.250 UTC|2026-12-01 10:01:00.000 UTC|2026-12-01 10:02:00|"
+              "01.12.2026 10:02:45.500 UTC|2026-12-01 10:03:00|2026-12-01 10:04:00.000 UTC|"
+              "2026-12-01 10:04:30.000 UTC|2026-12-01 10:05:00.000 UTC|");
+    // Where each came from: the end of the source's name, the position in it.
+    sqlite3* db = nullptr;
+    sqlite3_open(station.dir.File("a.sqlite").c_str(), &db);
+    EXPECT_EQ(Query(db,
+                    "SELECT group_concat(substr(name, -5) || '@' || position, ' ') FROM (SELECT * "
+                    "FROM frames "
+                    "JOIN sources s ON s.id = source WHERE position < 100 ORDER BY rx_ms)"),
+              "a.kss@31 b.csv@2 c.kss@31 d.kss@12 b.csv@1 :8001@0");
+    sqlite3_close(db);
+    // More than the store holds: the newest 10000, and the status line says so.
+    std::string error;
+    Archive& archive = *station.tap->archive();
+    ASSERT_TRUE(archive.Begin(error));
+    for (int i = 0; i < kLargestRangeLoad; ++i)
+        archive.Add({Beacon(i + 10), 1000LL * i, RxTimeForm::Recorder, true, 0}, 1, 0, error);
+    ASSERT_TRUE(archive.Commit(error));
+    EXPECT_TRUE(LoadArchiveRange(*station.session, archive, {}, station.hooks).more);
+    EXPECT_EQ(station.session->records.Record(1).Values[0], 18);  // the oldest 8 are left out
+    EXPECT_EQ(station.session->records.Record(kLargestRangeLoad).Values[0], 6);
+    EXPECT_NE(station.session->statusText.find("holds more"), std::string::npos);
+}
+
+// A file the archive must not use is refused with its reason and left as it was.
+TEST(Archive, RefusesFilesItMustNotUseAndTellsAFullDiskOnce) {
+    TempDir dir;
+    const std::string text = dir.File("notes.txt"), foreign = dir.File("other.sqlite");
+    WriteFile(text, "my notes");
+    sqlite3* db = nullptr;
+    sqlite3_open(foreign.c_str(), &db);
+    sqlite3_exec(db, "CREATE TABLE t(a)", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    const std::string foreignBytes = ReadFile(foreign);
+    // A read-only file system (root may write a file whatever its mode).
+    SmallDisk disk(dir.File("ro"), "size=96k");
+    const std::string readOnly = disk.Folder() + "/a.sqlite";
+    std::string error;
+    Archive::Open(readOnly, true, error);
+    const bool mounted = disk.Mounted() && mount("tmpfs", disk.Folder().c_str(), "tmpfs",
+                                                 MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+    const struct {
+        std::string path, reason;
+        bool writable;
+    } rows[] = {
+        {text, "not a KELVANOR archive (file is not a database)", true},
+        {foreign, "a database of another program", true},
+        {dir.File("missing.sqlite"), "does not exist", false},
+        {dir.path().string(), "is not a file", true},
+        {mounted ? readOnly : text, mounted ? "cannot be written (read-only)" : "not a database",
+         true},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(Archive::Open(row.path, row.writable, error), nullptr);
+        EXPECT_NE(error.find(row.reason), std::string::npos) << error;
+    }
+    EXPECT_EQ(ReadFile(text) + ReadFile(foreign), "my notes" + foreignBytes);
+    if (!mounted) GTEST_SKIP() << disk.Why();
+    // A disk that fills up: the file's transaction is undone, the failure told
+    // once, and the imports go on without the archive.
+    disk.Resize("size=96k");
+    Station station;
+    station.tap =
+        std::make_unique<ArchiveTap>(Archive::Open(disk.Folder() + "/full.sqlite", true, error),
+                                     [&](const std::string& m) { station.messages.push_back(m); });
+    station.session->tap = station.tap.get();
+    Receptions many;
+    for (int i = 0; i < 2000; ++i) many.emplace_back(i, "10:00:00.000");
+    station.Import("big.kss", Recording(many));
+    station.Import("more.kss", Recording({{1, "11:00:00.000"}}));
+    EXPECT_EQ(station.session->RecordCount(), 2001);
+    ASSERT_EQ(station.messages.size(), 1u);
+    EXPECT_NE(station.messages[0].find("database or disk is full"), std::string::npos)
+        << station.messages[0];
+    auto archive = Archive::Open(disk.Folder() + "/full.sqlite", false, error);
+    ASSERT_NE(archive, nullptr) << error;
+    EXPECT_EQ(Stats(*archive).frames, 0);
+}
+
+}  // namespace
+}  // namespace kelvanor
