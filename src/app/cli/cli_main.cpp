@@ -8,6 +8,7 @@
 #include <iostream>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <unistd.h>
@@ -21,6 +22,7 @@
 #include "kelvanor_version.h"
 #include "app/shell/program_paths.h"
 #include "app/shell/conf_ini.h"
+#include "limits/limit_check.h"
 #include "live_client.h"
 #include "serial_device.h"
 #include "posix_locale.h"
@@ -31,6 +33,7 @@ namespace {
 constexpr const char* kUsage =
     "usage: kelvanor-cli [--locale NAME] [--record N] [--csv PATH] [--tlm PATH] [--print] [--log] "
     "FILE...\n"
+    "       kelvanor-cli --check-limits [--limits PATH] FILE...\n"
     "       kelvanor-cli --connect HOST:PORT | --serial DEVICE[:BAUD] [--kiss-stream] [--reconnect]\n"
     "                    [--for SECONDS] [--record-dir DIR] [--csv PATH] [--config FILE]";
 
@@ -42,6 +45,10 @@ constexpr const char* kHelp =
     "  --tlm PATH     writes the TLM report of the shown record to PATH\n"
     "  --print        prints each channel as c;name;value;unit and the two timestamp lines\n"
     "  --log          prints the frame log of the import\n"
+    "  --check-limits prints a line per channel out of its limits in each record:\n"
+    "                 record;RX timestamp;channel;name;value;yellow or red;bound crossed\n"
+    "  --limits PATH  the limits file for --check-limits (default: limits.ini, found\n"
+    "                 as conf.ini is)\n"
     "  --locale NAME  number and date forms: C, de_DE or a system locale (default: the\n"
     "                 environment's)\n"
     "Or receives live from a KISS server or a TNC on a serial device:\n"
@@ -60,7 +67,8 @@ constexpr const char* kHelp =
     "  --csv PATH     afterwards, the CSV export of what was received\n"
     "  --help, --version\n"
     "Exit status: 0 success, 1 an input could not be read or an output not written,\n"
-    "2 usage error (also an output that names an input: nothing is written).\n";
+    "2 usage error (also an output that names an input: nothing is written),\n"
+    "3 --check-limits found a channel in red (before 1).\n";
 
 int UsageError(const std::string& message) {
     std::cerr << "kelvanor-cli: " << message << "\n";
@@ -100,6 +108,8 @@ struct Options {
     bool haveRecord = false;
     std::string csv, tlm;
     bool print = false, log = false;
+    bool checkLimits = false;
+    std::string limits;
     std::vector<std::string> files;
     std::string connect, recordDir, serial, config;
     bool kissStream = false, reconnect = false;
@@ -146,6 +156,30 @@ kelvanor::ProgramPaths FindProgramPaths(const char* argv0) {
         return std::filesystem::is_regular_file(path, e);
     };
     return kelvanor::ChooseProgramPaths(facts);
+}
+
+// Prints a line for every channel that a record's mark puts in yellow or red;
+// true when any was red.
+bool CheckLimits(const kelvanor::Session& session, const kelvanor::LimitSet& limits) {
+    using namespace kelvanor;
+    bool red = false;
+    std::string out;
+    for (int n = 1; n <= session.RecordCount(); ++n) {
+        const BeaconRecord& record = session.records.Record(n);
+        const LimitMarks marks = MarkRecord(limits, session.records, n);
+        for (int c = 0; c < kChannelCount; ++c) {
+            const LimitMark& m = marks[static_cast<std::size_t>(c)];
+            if (m.level == LimitLevel::None) continue;
+            red = red || m.level == LimitLevel::Red;
+            const double v = record.Values[static_cast<std::size_t>(c)];
+            out += std::to_string(n) + ";" + record.RxTime + ";" + std::to_string(c) + ";" +
+                   std::string(Channel(c).name) + ";" + LimitNumber(v) + ";" +
+                   (m.level == LimitLevel::Red ? "red;" : "yellow;") + BoundText(*limits.Of(c), m.bound, v) + "\n";
+        }
+        if (out.size() > (1u << 16)) WriteOut(std::exchange(out, {}));
+    }
+    WriteOut(out);
+    return red;
 }
 
 // Returns -1 when the command line parsed, else the exit status.
@@ -199,6 +233,10 @@ int Parse(int argc, char** argv, const kelvanor::ProgramPaths& paths, Options& o
                 return UsageError("--for needs a number of seconds from 0 to 1e9: " + text);
             }
             o.haveFor = true;
+        } else if (a == "--check-limits") {
+            o.checkLimits = true;
+        } else if (a == "--limits") {
+            if (!value(o.limits)) return UsageError("--limits needs a path");
         } else if (a == "--print") {
             o.print = true;
         } else if (a == "--log") {
@@ -233,7 +271,7 @@ int Parse(int argc, char** argv, const kelvanor::ProgramPaths& paths, Options& o
         const char* road = o.connect.empty() ? "--serial" : "--connect";
         if (!o.connect.empty() && !o.serial.empty()) return UsageError("--connect and --serial exclude each other");
         if (!o.files.empty()) return UsageError(std::string(road) + " takes no input files");
-        if (o.haveRecord || !o.tlm.empty() || o.print || o.log) {
+        if (o.haveRecord || !o.tlm.empty() || o.print || o.log || o.checkLimits || !o.limits.empty()) {
             return UsageError(std::string(road) + " goes with --for, --record-dir, --csv, --locale, --kiss-stream, "
                               "--reconnect and --config only");
         }
@@ -250,6 +288,7 @@ int Parse(int argc, char** argv, const kelvanor::ProgramPaths& paths, Options& o
     if (o.haveFor || !o.recordDir.empty() || o.kissStream || o.reconnect) {
         return UsageError("--for, --record-dir, --kiss-stream and --reconnect need --connect or --serial");
     }
+    if (!o.limits.empty() && !o.checkLimits) return UsageError("--limits goes with --check-limits");
     if (o.files.empty()) return UsageError(std::string("no input file; ") + kUsage);
     // An export never replaces an input, nor the other export.
     for (const std::string* out : {&o.csv, &o.tlm}) {
@@ -354,6 +393,18 @@ int main(int argc, char** argv) {
         WriteOut(out);
     }
     if (o.log) WriteOut(session->frameLog);
-    if (!FinishStandardOutput()) status = 1;
+    if (o.checkLimits) {
+        const std::string path = o.limits.empty() ? paths.limitsIni : o.limits;
+        LimitSet limits;
+        if (!ReadLimitsFile(path, limits)) {
+            std::cerr << "kelvanor-cli: cannot read " << path << ": no such file\n";
+            status = 1;
+        } else {
+            if (!limits.problems.empty()) std::cerr << "kelvanor-cli: " << limits.ProblemText(path) << "\n";
+            if (!limits.problems.empty() && limits.problems[0].line == 0) status = 1;  // unreadable
+            if (CheckLimits(*session, limits)) status = 3;
+        }
+    }
+    if (!FinishStandardOutput() && status != 3) status = 1;
     return status;
 }
