@@ -89,6 +89,22 @@ ChannelPages::ChannelPages(QWidget* window, QWidget* hiddenParent) : QObject(win
 
         m_name[static_cast<std::size_t>(c)] = name;
         m_value[static_cast<std::size_t>(c)] = value;
+        // The health mark: a frame over the box's own border, and a symbol in
+        // the gap between the name button and the box.
+        auto* frame = new QLabel(value);
+        frame->setObjectName(QString("LimitFrame_%1").arg(c));
+        frame->setGeometry(0, 0, value->width(), value->height());
+        frame->setAttribute(Qt::WA_TransparentForMouseEvents);
+        frame->hide();
+        auto* symbol = new QLabel(parent);
+        symbol->setObjectName(QString("LimitSymbol_%1").arg(c));
+        const int gap = Px(g.valueLeft - g.nameLeft - kNameButtonWidth);
+        symbol->setGeometry(Px(g.valueLeft) - gap, Px(g.top) + dy, gap, Px(kValueBoxHeight));
+        symbol->setAlignment(Qt::AlignCenter);
+        symbol->setAttribute(Qt::WA_TransparentForMouseEvents);
+        symbol->hide();
+        m_limitFrame[static_cast<std::size_t>(c)] = frame;
+        m_limitSymbol[static_cast<std::size_t>(c)] = symbol;
         // A thin strip along the box's bottom edge, under the text.
         auto* mark = new QFrame(value);
         mark->setObjectName(QString("ChangeMark_%1").arg(c));
@@ -133,6 +149,37 @@ void ChannelPages::ShowChangeMarks(const ChangeMarks& marks) {
     for (int c = 0; c < kChannelCount; ++c) {
         QWidget* mark = m_mark[static_cast<std::size_t>(c)];
         if (mark->isVisibleTo(mark->parentWidget()) != marks.Marked(c)) mark->setVisible(marks.Marked(c));
+    }
+}
+
+void ChannelPages::ShowLimitMarks(const LimitMarks& marks) {
+    for (int c = 0; c < kChannelCount; ++c) {
+        const auto i = static_cast<std::size_t>(c);
+        const LimitMark& m = marks[i];
+        if (m.level == m_limitShown[i].level && m.bound == m_limitShown[i].bound) continue;
+        m_limitShown[i] = m;
+        QLabel* frame = m_limitFrame[i];
+        QLabel* symbol = m_limitSymbol[i];
+        if (m.level == LimitLevel::None) {
+            frame->hide();
+            symbol->hide();
+            continue;
+        }
+        const bool red = m.level == LimitLevel::Red;
+        const char* colour = red ? "rgb(210, 0, 0)" : "rgb(215, 145, 0)";
+        frame->setStyleSheet(QString("QLabel { background: transparent; border: 2px %1 %2; }")
+                                 .arg(red ? "solid" : "dashed", colour));
+        const bool high = m.bound == LimitBound::RedHigh || m.bound == LimitBound::YellowHigh;
+        const bool low = m.bound == LimitBound::RedLow || m.bound == LimitBound::YellowLow;
+        symbol->setText(high ? QString::fromUtf8("\u25B2") : low ? QString::fromUtf8("\u25BC")
+                                                                 : QString::fromUtf8("\u25C6"));
+        symbol->setStyleSheet(QString("QLabel { color: %1; }").arg(colour));
+        QFont font = symbol->font();
+        font.setPixelSize(std::max(5, symbol->width() + (red ? 1 : -1)));
+        symbol->setFont(font);
+        frame->show();
+        symbol->show();
+        m_mark[i]->raise();  // the change mark stays readable over the frame
     }
 }
 
