@@ -88,7 +88,7 @@ TEST_F(CliTest, MemoryUsageErrorsExitStatusOutputAndExports) {
         {"--print s.csv && cat s.csv", 0, 122, {first, rx + "20:01\n", log}},  // the log unchanged
         {"--locale de_DE --csv c --tlm t p.kss && cat c t", 0, 301 + 62, {"time;", ";7,823;", voc}},
         {"--csv no/such/dir.csv p.kss", 1, 0, {""}},
-        {"--help", 0, 30, {"usage: ", "Recordings without --record-dir go to " + bin + "/\n"}},
+        {"--help", 0, 36, {"usage: ", "Recordings without --record-dir go to " + bin + "/\n"}},
     };
     for (const auto& [arguments, status, lines, texts] : cases) {
         EXPECT_EQ(Cli(arguments), status) << arguments;
