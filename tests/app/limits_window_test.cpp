@@ -105,8 +105,9 @@ private slots:
                 view.ResetView();
                 for (int zoom = 0; zoom < (spike ? 6 : 1); ++zoom) {
                     if (zoom > 0) view.ZoomAt(view.PointOf(4322), 0.2, 1);
-                    const QImage image = view.grab().toImage();
-                    const QRect plot = view.PlotRect();
+                    QImage image(view.size(), QImage::Format_RGB32);  // one pixel a column at any screen scale
+                    QPainter painter(&image);
+                    const QRect plot = view.RenderTo(painter, view.rect());
                     // The red line: the row with most red; red ink above it is the sample.
                     std::vector<int> red(image.height()), amber(image.height());
                     for (int y = plot.top(); y <= plot.bottom(); ++y) {
@@ -154,6 +155,37 @@ private slots:
         }
         window->Timer1_Timer();
         QCOMPARE(Text("Label2"), QString("Connected"));
+    }
+
+    // Pictures for the documentation, made only when KELVANOR_DOC_SHOTS names
+    // a folder (run with QT_SCALE_FACTOR=2 for the 200% ones): the sample pass
+    // under the shipped limits.ini, records 141 and 142 given values out of
+    // their ranges, record 142 shown with the battery voltage charted.
+    void documentationPictures() {
+        if (qEnvironmentVariableIsEmpty("KELVANOR_DOC_SHOTS")) QSKIP("KELVANOR_DOC_SHOTS not set");
+        const QDir out(qEnvironmentVariable("KELVANOR_DOC_SHOTS"));
+        QFont font = QApplication::font();
+        font.setPointSizeF(7.5);  // the program's own size
+        QApplication::setFont(font);
+        const std::string shipped = testing::ReadFile(QCoreApplication::applicationDirPath().toStdString() + "/limits.ini");
+        QVERIFY(!shipped.empty());
+        Start("TCP_SERVER = localhost\nTCP_PORT=8001\n", shipped.c_str());
+        window->ShowWhole();
+        testing::WriteFile(dir.File("2020-11-29_kelvanor.kss"), samples::SimulatedRecording());
+        chosen = {QString::fromStdString(dir.File("2020-11-29_kelvanor.kss"))};
+        window->MnuOpenKISSFile_Click();
+        const std::pair<int, double> both[] = {{3, 8.62}, {5, 38}}, last[] = {{48, 43.5}, {12, 4}, {59, 650}, {82, 67}, {98, 1}};
+        for (int n : {141, 142})
+            for (auto [c, v] : both) session->records.Record(n).Values[static_cast<std::size_t>(c)] = v;
+        for (auto [c, v] : last) session->records.Record(142).Values[static_cast<std::size_t>(c)] = v;
+        window->Option1_Click(3);
+        window->findChild<QScrollBar*>("HScroll1")->setValue(142);
+        const QString tag = QString::number(qRound(window->devicePixelRatio() * 100));
+        for (int page : {1, 0}) {
+            window->findChild<QTabWidget*>("SSTab1")->setCurrentIndex(page);
+            QCoreApplication::processEvents();
+            QVERIFY(window->grab().save(out.filePath(QString("limits-page%1-%2.png").arg(page + 1).arg(tag))));
+        }
     }
 };
 

@@ -177,13 +177,13 @@ void DrawLimitLines(QPainter& p, const ChannelLimits& l, const QRect& plot, cons
     }
 }
 
-// The part of a value range [lo, hi] beyond the bounds of one level, inked
-// from the bound (or the range's own near end) out to its far end.
+// Where a value range [lo, hi] goes beyond the bounds of one level: inked
+// from the bound out to its far end, as a bar would reach it.
 template <typename Ink>
 void Excursions(const std::optional<double>& low, const std::optional<double>& high, double lo, double hi,
                 Ink ink) {
-    if (low && lo < *low) ink(lo, std::min(hi, *low));
-    if (high && hi > *high) ink(std::max(lo, *high), hi);
+    if (low && lo < *low) ink(lo, *low);
+    if (high && hi > *high) ink(*high, hi);
 }
 
 // Over the drawn series: each category (or pixel column of a dense chart)

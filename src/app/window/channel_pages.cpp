@@ -175,7 +175,7 @@ void ChannelPages::ShowLimitMarks(const LimitMarks& marks) {
                                                                  : QString::fromUtf8("\u25C6"));
         symbol->setStyleSheet(QString("QLabel { color: %1; }").arg(colour));
         QFont font = symbol->font();
-        font.setPixelSize(std::max(5, symbol->width() + (red ? 1 : -1)));
+        font.setPixelSize(std::max(5, symbol->width() + 1));
         symbol->setFont(font);
         frame->show();
         symbol->show();
