@@ -18,14 +18,18 @@ namespace {
 std::unique_ptr<Session> SampleSession(int limits) {
     auto session = std::make_unique<Session>();
     for (const samples::Chunk& c : samples::SimulatedPass()) {
-        if (c.beacon) DecodeBeacon(*session, KissUnescape(std::string_view(c.bytes).substr(1, c.bytes.size() - 2)));
+        if (c.beacon)
+            DecodeBeacon(*session,
+                         KissUnescape(std::string_view(c.bytes).substr(1, c.bytes.size() - 2)));
     }
     std::string text, error;
     if (limits == 0) {
         ReadWholeFile(KELVANOR_SHIPPED_LIMITS, text, error);
     } else {
         for (int c = 0; c < kChannelCount; ++c)
-            text += std::to_string(c) + " = red_low -1e6, yellow_low -1e5, yellow_high 1e5, red_high 1e6, persistence 3\n";
+            text +=
+                std::to_string(c) +
+                " = red_low -1e6, yellow_low -1e5, yellow_high 1e5, red_high 1e6, persistence 3\n";
     }
     session->limits = ParseLimits(text);
     return session;

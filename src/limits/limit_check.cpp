@@ -65,7 +65,8 @@ LimitMarks MarkRecord(const LimitSet& limits, const RecordStore& records, long l
     LimitMarks marks{};
     if (!RecordStore::IsSlot(n)) return marks;
     for (int c = 0; c < kChannelCount; ++c) {
-        if (limits.channel[static_cast<std::size_t>(c)]) marks[static_cast<std::size_t>(c)] = MarkOf(limits, records, n, c);
+        if (limits.channel[static_cast<std::size_t>(c)])
+            marks[static_cast<std::size_t>(c)] = MarkOf(limits, records, n, c);
     }
     return marks;
 }
@@ -87,14 +88,22 @@ std::string LimitNumber(double value) {
 
 std::string BoundText(const ChannelLimits& limits, LimitBound bound, double value) {
     switch (bound) {
-        case LimitBound::RedLow: return "red_low " + LimitNumber(*limits.redLow);
-        case LimitBound::YellowLow: return "yellow_low " + LimitNumber(*limits.yellowLow);
-        case LimitBound::YellowHigh: return "yellow_high " + LimitNumber(*limits.yellowHigh);
-        case LimitBound::RedHigh: return "red_high " + LimitNumber(*limits.redHigh);
-        case LimitBound::RedCode: return "red code " + LimitNumber(value);
-        case LimitBound::YellowCode: return "yellow code " + LimitNumber(value);
-        case LimitBound::NotAllowed: return Codes("allowed", limits.allowed);
-        case LimitBound::None: break;
+        case LimitBound::RedLow:
+            return "red_low " + LimitNumber(*limits.redLow);
+        case LimitBound::YellowLow:
+            return "yellow_low " + LimitNumber(*limits.yellowLow);
+        case LimitBound::YellowHigh:
+            return "yellow_high " + LimitNumber(*limits.yellowHigh);
+        case LimitBound::RedHigh:
+            return "red_high " + LimitNumber(*limits.redHigh);
+        case LimitBound::RedCode:
+            return "red code " + LimitNumber(value);
+        case LimitBound::YellowCode:
+            return "yellow code " + LimitNumber(value);
+        case LimitBound::NotAllowed:
+            return Codes("allowed", limits.allowed);
+        case LimitBound::None:
+            break;
     }
     return {};
 }
@@ -103,10 +112,12 @@ std::string RaisedToRedText(const LimitSet& limits, const RecordStore& records, 
     std::string text;
     for (int c = 0; c < kChannelCount; ++c) {
         const LimitMark now = MarkOf(limits, records, n, c);
-        if (now.level != LimitLevel::Red || MarkOf(limits, records, n - 1, c).level == LimitLevel::Red) continue;
+        if (now.level != LimitLevel::Red ||
+            MarkOf(limits, records, n - 1, c).level == LimitLevel::Red)
+            continue;
         const double v = records.Record(static_cast<int>(n)).Values[static_cast<std::size_t>(c)];
-        text += (text.empty() ? "RED: " : "; ") + std::string(Channel(c).name) + " " + LimitNumber(v) + " (" +
-                BoundText(*limits.Of(c), now.bound, v) + ")";
+        text += (text.empty() ? "RED: " : "; ") + std::string(Channel(c).name) + " " +
+                LimitNumber(v) + " (" + BoundText(*limits.Of(c), now.bound, v) + ")";
     }
     return text;
 }

@@ -10,7 +10,16 @@ namespace kelvanor {
 enum class LimitLevel { None, Yellow, Red };
 
 // Which bound or code list a value crossed.
-enum class LimitBound { None, RedLow, YellowLow, YellowHigh, RedHigh, RedCode, YellowCode, NotAllowed };
+enum class LimitBound {
+    None,
+    RedLow,
+    YellowLow,
+    YellowHigh,
+    RedHigh,
+    RedCode,
+    YellowCode,
+    NotAllowed
+};
 
 struct LimitMark {
     LimitLevel level = LimitLevel::None;

@@ -53,7 +53,8 @@ std::string ReadItems(std::string_view items, ChannelLimits& limits) {
         start = comma + 1;
         if (words.empty()) return "an empty item";
         const std::string word = Lower(words[0]);
-        if (std::find(seen.begin(), seen.end(), word) != seen.end()) return "\"" + word + "\" twice";
+        if (std::find(seen.begin(), seen.end(), word) != seen.end())
+            return "\"" + word + "\" twice";
         seen.push_back(word);
         std::vector<double> numbers;
         for (std::size_t i = 1; i < words.size(); ++i) {
@@ -74,7 +75,8 @@ std::string ReadItems(std::string_view items, ChannelLimits& limits) {
             if (numbers.size() != 1) return "\"" + word + "\" takes one number";
             if (bound != nullptr) {
                 *bound = numbers[0];
-            } else if (numbers[0] < 1 || numbers[0] > 10000 || numbers[0] != std::floor(numbers[0])) {
+            } else if (numbers[0] < 1 || numbers[0] > 10000 ||
+                       numbers[0] != std::floor(numbers[0])) {
                 return "persistence must be a whole number from 1 to 10000";
             } else {
                 limits.persistence = static_cast<int>(numbers[0]);
@@ -92,7 +94,8 @@ std::string ReadItems(std::string_view items, ChannelLimits& limits) {
     std::optional<double> below;
     for (const std::optional<double>* b : order) {
         if (!*b) continue;
-        if (below && **b < *below) return "the bounds are not in the order red_low, yellow_low, yellow_high, red_high";
+        if (below && **b < *below)
+            return "the bounds are not in the order red_low, yellow_low, yellow_high, red_high";
         below = *b;
     }
     if (!below && limits.allowed.empty() && limits.yellowCodes.empty() && limits.redCodes.empty()) {
@@ -104,7 +107,8 @@ std::string ReadItems(std::string_view items, ChannelLimits& limits) {
 }  // namespace
 
 bool LimitSet::Empty() const {
-    return std::none_of(channel.begin(), channel.end(), [](const auto& c) { return c.has_value(); });
+    return std::none_of(channel.begin(), channel.end(),
+                        [](const auto& c) { return c.has_value(); });
 }
 
 std::string LimitSet::ProblemText(std::string_view fileName) const {
@@ -127,10 +131,13 @@ LimitSet ParseLimits(std::string_view text) {
         std::string_view line = text.substr(start, end - start);
         start = end + 1;
         ++lineNumber;
-        if (const std::size_t hash = line.find('#'); hash != std::string_view::npos) line = line.substr(0, hash);
+        if (const std::size_t hash = line.find('#'); hash != std::string_view::npos)
+            line = line.substr(0, hash);
         line = Trim(line);
         if (line.empty()) continue;
-        auto problem = [&](const std::string& why) { set.problems.push_back({lineNumber, why + "; line ignored"}); };
+        auto problem = [&](const std::string& why) {
+            set.problems.push_back({lineNumber, why + "; line ignored"});
+        };
         const std::size_t eq = line.find('=');
         if (eq == std::string_view::npos) {
             problem("no \"=\"");
@@ -139,13 +146,15 @@ LimitSet ParseLimits(std::string_view text) {
         const std::string_view key = Trim(line.substr(0, eq));
         int c = -1;
         const auto res = std::from_chars(key.data(), key.data() + key.size(), c);
-        if (res.ec != std::errc() || res.ptr != key.data() + key.size() || c < 0 || c >= kChannelCount) {
+        if (res.ec != std::errc() || res.ptr != key.data() + key.size() || c < 0 ||
+            c >= kChannelCount) {
             problem("\"" + std::string(key) + "\" is not a channel number from 0 to 117");
             continue;
         }
         const auto i = static_cast<std::size_t>(c);
         if (definedOn[i] != 0) {
-            problem("channel " + std::to_string(c) + " already has limits on line " + std::to_string(definedOn[i]));
+            problem("channel " + std::to_string(c) + " already has limits on line " +
+                    std::to_string(definedOn[i]));
             continue;
         }
         ChannelLimits limits;

@@ -16,7 +16,7 @@ public:
     void SetSeconds(int seconds) { m_seconds = seconds; }
     int Seconds() const { return m_seconds; }
     void Start(TimePoint now) { m_since = now; }  // the link came up
-    void Stop() { m_since.reset(); }               // the link went down
+    void Stop() { m_since.reset(); }              // the link went down
     void Beacon(TimePoint now) {
         if (m_since) m_since = now;
     }

@@ -21,13 +21,3 @@ if(TARGET kelvanor_window)
                  "$0" --help | grep -q -- "--grab <PNG>"
              ]=] $<TARGET_FILE:kelvanor> ${PROJECT_VERSION})
 endif()
-
-# The health limits in the window and the chart.
-if(TARGET kelvanor_window)
-    add_executable(kelvanor_limits_window_tests ${CMAKE_CURRENT_LIST_DIR}/limits_window_test.cpp)
-    set_target_properties(kelvanor_limits_window_tests PROPERTIES AUTOMOC ON)
-    target_include_directories(kelvanor_limits_window_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/..)
-    target_link_libraries(kelvanor_limits_window_tests PRIVATE kelvanor_window kelvanor_samples Qt6::Test)
-    add_test(NAME limits_window_tests COMMAND kelvanor_limits_window_tests)
-    set_tests_properties(limits_window_tests PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)
-endif()

@@ -1,13 +1,13 @@
 #include "chart_view/chart_view.h"
 
 #include <QApplication>
-#include <QStyleHints>
 #include <QFontMetricsF>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPolygonF>
 #include <QString>
+#include <QStyleHints>
 #include <QVector>
 #include <QWheelEvent>
 #include <algorithm>
@@ -180,8 +180,8 @@ void DrawLimitLines(QPainter& p, const ChannelLimits& l, const QRect& plot, cons
 // Where a value range [lo, hi] goes beyond the bounds of one level: inked
 // from the bound out to its far end, as a bar would reach it.
 template <typename Ink>
-void Excursions(const std::optional<double>& low, const std::optional<double>& high, double lo, double hi,
-                Ink ink) {
+void Excursions(const std::optional<double>& low, const std::optional<double>& high, double lo,
+                double hi, Ink ink) {
     if (low && lo < *low) ink(lo, *low);
     if (high && hi > *high) ink(*high, hi);
 }
@@ -190,7 +190,8 @@ void Excursions(const std::optional<double>& low, const std::optional<double>& h
 // whose values go beyond a bound gets that part in the bound's colour, at
 // least 2 pixels wide and 2 high, red over yellow.
 void DrawExcursions(QPainter& p, const ChannelLimits& l, const QRect& plot, const RowMap& row,
-                    const std::vector<ColumnSpan>* columns, const ChartModel& m, const CategoryWindow& cols) {
+                    const std::vector<ColumnSpan>* columns, const ChartModel& m,
+                    const CategoryWindow& cols) {
     QVector<QRectF> rects[2];
     auto add = [&](double x0, double x1, bool red, double lo, double hi) {
         const double yTop = row(hi), yBottom = row(lo);
@@ -199,8 +200,10 @@ void DrawExcursions(QPainter& p, const ChannelLimits& l, const QRect& plot, cons
         rects[red].append(QRectF(cx - w / 2, cy - h / 2, w, h));
     };
     auto span = [&](double x0, double x1, double lo, double hi) {
-        Excursions(l.yellowLow, l.yellowHigh, lo, hi, [&](double a, double b) { add(x0, x1, false, a, b); });
-        Excursions(l.redLow, l.redHigh, lo, hi, [&](double a, double b) { add(x0, x1, true, a, b); });
+        Excursions(l.yellowLow, l.yellowHigh, lo, hi,
+                   [&](double a, double b) { add(x0, x1, false, a, b); });
+        Excursions(l.redLow, l.redHigh, lo, hi,
+                   [&](double a, double b) { add(x0, x1, true, a, b); });
     };
     if (columns) {
         for (std::size_t c = 0; c < columns->size(); ++c) {
@@ -211,7 +214,8 @@ void DrawExcursions(QPainter& p, const ChannelLimits& l, const QRect& plot, cons
         for (int i = cols.begin; i < cols.end; ++i) {
             const double v = m.values[static_cast<std::size_t>(i)];
             if (!std::isfinite(v)) continue;
-            const double x = cols.Centre(plot, i), w = std::max(2.0, std::min(cols.cw * kBarFill, 6.0));
+            const double x = cols.Centre(plot, i),
+                         w = std::max(2.0, std::min(cols.cw * kBarFill, 6.0));
             span(x - w / 2, x + w / 2, v, v);
         }
     }

@@ -1,5 +1,7 @@
 // kelvanor-cli: imports recordings and SatNOGS logs exactly as the window's
 // import commands do, and writes the exports or prints the shown record.
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -11,21 +13,19 @@
 #include <utility>
 #include <vector>
 
-#include <unistd.h>
-
 #include "acquire/file_io.h"
-#include "session/import_sequence.h"
-#include "session/handlers.h"
+#include "app/shell/conf_ini.h"
+#include "app/shell/program_paths.h"
 #include "channels/channel_table.h"
 #include "export/csv_export.h"
 #include "export/tlm_export.h"
 #include "kelvanor_version.h"
-#include "app/shell/program_paths.h"
-#include "app/shell/conf_ini.h"
 #include "limits/limit_check.h"
 #include "live_client.h"
-#include "serial_device.h"
 #include "posix_locale.h"
+#include "serial_device.h"
+#include "session/handlers.h"
+#include "session/import_sequence.h"
 #include "session/session.h"
 
 namespace {
@@ -34,7 +34,8 @@ constexpr const char* kUsage =
     "usage: kelvanor-cli [--locale NAME] [--record N] [--csv PATH] [--tlm PATH] [--print] [--log] "
     "FILE...\n"
     "       kelvanor-cli --check-limits [--limits PATH] FILE...\n"
-    "       kelvanor-cli --connect HOST:PORT | --serial DEVICE[:BAUD] [--kiss-stream] [--reconnect]\n"
+    "       kelvanor-cli --connect HOST:PORT | --serial DEVICE[:BAUD] [--kiss-stream] "
+    "[--reconnect]\n"
     "                    [--for SECONDS] [--record-dir DIR] [--csv PATH] [--config FILE]";
 
 constexpr const char* kHelp =
@@ -174,7 +175,8 @@ bool CheckLimits(const kelvanor::Session& session, const kelvanor::LimitSet& lim
             const double v = record.Values[static_cast<std::size_t>(c)];
             out += std::to_string(n) + ";" + record.RxTime + ";" + std::to_string(c) + ";" +
                    std::string(Channel(c).name) + ";" + LimitNumber(v) + ";" +
-                   (m.level == LimitLevel::Red ? "red;" : "yellow;") + BoundText(*limits.Of(c), m.bound, v) + "\n";
+                   (m.level == LimitLevel::Red ? "red;" : "yellow;") +
+                   BoundText(*limits.Of(c), m.bound, v) + "\n";
         }
         if (out.size() > (1u << 16)) WriteOut(std::exchange(out, {}));
     }
@@ -271,7 +273,8 @@ int Parse(int argc, char** argv, const kelvanor::ProgramPaths& paths, Options& o
         const char* road = o.connect.empty() ? "--serial" : "--connect";
         if (!o.connect.empty() && !o.serial.empty()) return UsageError("--connect and --serial exclude each other");
         if (!o.files.empty()) return UsageError(std::string(road) + " takes no input files");
-        if (o.haveRecord || !o.tlm.empty() || o.print || o.log || o.checkLimits || !o.limits.empty()) {
+        if (o.haveRecord || !o.tlm.empty() || o.print || o.log || o.checkLimits ||
+            !o.limits.empty()) {
             return UsageError(std::string(road) + " goes with --for, --record-dir, --csv, --locale, --kiss-stream, "
                               "--reconnect and --config only");
         }
@@ -400,7 +403,8 @@ int main(int argc, char** argv) {
             std::cerr << "kelvanor-cli: cannot read " << path << ": no such file\n";
             status = 1;
         } else {
-            if (!limits.problems.empty()) std::cerr << "kelvanor-cli: " << limits.ProblemText(path) << "\n";
+            if (!limits.problems.empty())
+                std::cerr << "kelvanor-cli: " << limits.ProblemText(path) << "\n";
             if (!limits.problems.empty() && limits.problems[0].line == 0) status = 1;  // unreadable
             if (CheckLimits(*session, limits)) status = 3;
         }

@@ -89,7 +89,8 @@ Configuration ParseConfiguration(std::string_view text, const std::string& progr
             if (res.ec == std::errc() && res.ptr == value.data() + value.size() && seconds >= 0) {
                 config.staleSeconds = seconds;
             } else {
-                config.problems.push_back("STALE_SECONDS \"" + value + "\" is not a number of seconds; off");
+                config.problems.push_back("STALE_SECONDS \"" + value +
+                                          "\" is not a number of seconds; off");
             }
         }
     }

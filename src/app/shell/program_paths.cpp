@@ -66,10 +66,12 @@ ProgramPaths ChooseProgramPaths(const PathFacts& facts) {
     // The first of the user's file, the one beside the program and the
     // installed sample that exists; none: the user's.
     auto first = [&](const std::string& name) {
-        const std::string user = facts.configHome.empty() ? std::string()
-                                                          : WithSlash(facts.configHome) + kUserFolderName + "/" + name;
+        const std::string user = facts.configHome.empty()
+                                     ? std::string()
+                                     : WithSlash(facts.configHome) + kUserFolderName + "/" + name;
         for (const std::string& candidate :
-             {user, programDir + name, ParentFolder(programDir) + "share/" + kUserFolderName + "/" + name}) {
+             {user, programDir + name,
+              ParentFolder(programDir) + "share/" + kUserFolderName + "/" + name}) {
             if (!candidate.empty() && exists(candidate)) return candidate;
         }
         return user.empty() ? programDir + name : user;

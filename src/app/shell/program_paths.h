@@ -46,8 +46,8 @@ ProgramPaths PathsBesideProgram(const std::string& programDir);
 // program: the data folder is <dataHome>kelvanor/, and conf.ini is the first
 // that exists of <configHome>kelvanor/conf.ini, <programDir>conf.ini and the
 // installed sample <prefix>/share/kelvanor/conf.ini (none: the user's, which
-// then reads as missing); limits.ini is searched for the same way. Without a user data folder (no HOME) the files go
-// beside the program after all.
+// then reads as missing); limits.ini is looked for the same way. Without a
+// user data folder (no HOME) the files go beside the program after all.
 ProgramPaths ChooseProgramPaths(const PathFacts& facts);
 
 // "/usr/bin/" -> "/usr/"; "/" stays "/".

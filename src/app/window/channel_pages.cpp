@@ -171,8 +171,9 @@ void ChannelPages::ShowLimitMarks(const LimitMarks& marks) {
                                  .arg(red ? "solid" : "dashed", colour));
         const bool high = m.bound == LimitBound::RedHigh || m.bound == LimitBound::YellowHigh;
         const bool low = m.bound == LimitBound::RedLow || m.bound == LimitBound::YellowLow;
-        symbol->setText(high ? QString::fromUtf8("\u25B2") : low ? QString::fromUtf8("\u25BC")
-                                                                 : QString::fromUtf8("\u25C6"));
+        symbol->setText(high  ? QString::fromUtf8("\u25B2")
+                        : low ? QString::fromUtf8("\u25BC")
+                              : QString::fromUtf8("\u25C6"));
         symbol->setStyleSheet(QString("QLabel { color: %1; }").arg(colour));
         QFont font = symbol->font();
         font.setPixelSize(std::max(5, symbol->width() + 1));

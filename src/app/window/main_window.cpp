@@ -28,7 +28,6 @@
 #include "acquire/file_io.h"
 #include "acquire/live_arrival.h"
 #include "app/shell/screenshot_name.h"
-#include "session/handlers.h"
 #include "channels/value_provenance.h"
 #include "chart/chart_readout.h"
 #include "chart_view/chart_view.h"
@@ -36,6 +35,7 @@
 #include "export/export_name.h"
 #include "export/tlm_export.h"
 #include "limits/limit_check.h"
+#include "session/handlers.h"
 #include "session/session.h"
 #include "window/channel_pages.h"
 #include "window/info_window.h"
@@ -317,7 +317,8 @@ QString MainWindow::Winsock_State() {
 void MainWindow::Timer1_Timer() {
     QString text = Winsock_State();
     // A connected link that has been silent for STALE_SECONDS says so.
-    if (const std::string note = m_stale.Note(m_clock->Now()); !note.empty() && m_live->State() == 7) {
+    if (const std::string note = m_stale.Note(m_clock->Now());
+        !note.empty() && m_live->State() == 7) {
         text += " - " + QString::fromStdString(note);
     }
     m_label2->setText(text);
@@ -350,7 +351,8 @@ void MainWindow::HandleArrival(const QByteArray& chunk) {
     if ((outcome.decodeAttempted && outcome.decode.record > 0) || !outcome.streamRecords.empty()) {
         m_stale.Beacon(m_clock->Now());
         // The status line names a channel the newest beacon raises to red.
-        const std::string red = RaisedToRedText(m_session.limits, m_session.records, m_session.RecordCount());
+        const std::string red =
+            RaisedToRedText(m_session.limits, m_session.records, m_session.RecordCount());
         if (!red.empty()) m_session.statusText += (m_session.statusText.empty() ? "" : " | ") + red;
     }
     if (m_config.followNewest && m_session.RecordCount() >= ScrollState::kMinimum) {
@@ -573,10 +575,14 @@ QString MainWindow::ValueBoxToolTip(int channel) const {
         ValueProvenance(m_session.records.Record(static_cast<int>(n)), channel, m_session.regional.decimalSeparator);
     QString tip = QString("Record #%1\n").arg(n) + Latin1(text);
     if (tip.endsWith('\n')) tip.chop(1);
-    if (const LimitMark mark = MarkOf(m_session.limits, m_session.records, n, channel); mark.level != LimitLevel::None) {
-        const double v = m_session.records.Record(static_cast<int>(n)).Values[static_cast<std::size_t>(channel)];
-        tip += QString("\n%1 limit: %2").arg(mark.level == LimitLevel::Red ? "Red" : "Yellow",
-                                             QString::fromStdString(BoundText(*m_session.limits.Of(channel), mark.bound, v)));
+    if (const LimitMark mark = MarkOf(m_session.limits, m_session.records, n, channel);
+        mark.level != LimitLevel::None) {
+        const double v =
+            m_session.records.Record(static_cast<int>(n)).Values[static_cast<std::size_t>(channel)];
+        tip += QString("\n%1 limit: %2")
+                   .arg(mark.level == LimitLevel::Red ? "Red" : "Yellow",
+                        QString::fromStdString(
+                            BoundText(*m_session.limits.Of(channel), mark.bound, v)));
     }
     return tip;
 }
@@ -656,7 +662,8 @@ void MainWindow::SyncFromSession() {
     m_pages->ShowHighlight(m_session.highlightedChannel);
     m_session.changeMarks.Observe(m_session.display);
     m_pages->ShowChangeMarks(m_session.changeMarks);
-    const LimitMarks limitMarks = MarkRecord(m_session.limits, m_session.records, m_session.display.shownRecord);
+    const LimitMarks limitMarks =
+        MarkRecord(m_session.limits, m_session.records, m_session.display.shownRecord);
     m_pages->ShowLimitMarks(limitMarks);
     m_label3->setText(Latin1(m_session.display.obcCaption));
     m_label4->setText(Latin1(m_session.display.rxCaption));

@@ -161,7 +161,7 @@ private:
     LiveSocket* m_live = nullptr;
     SerialLink* m_serial = nullptr;
     std::optional<int> m_beforeChartClick;  // the record shown before the last chart click
-    StaleWatch m_stale;  // STALE_SECONDS: silence on the live link
+    StaleWatch m_stale;                     // STALE_SECONDS: silence on the live link
 
     QWidget* m_client = nullptr;
     ChannelPages* m_pages = nullptr;
