@@ -395,7 +395,7 @@ private slots:
             Browser()->setValue(n);
             for (QString c : {"_3", "_5", "_12"}) {
                 auto* frame = Find<QLabel>("LimitFrame" + c);
-                seen += frame->isVisibleTo(window.get())
+                seen += frame && frame->isVisibleTo(window.get())
                             ? frame->styleSheet().section(' ', 6, 6) +
                                   Find<QLabel>("LimitSymbol" + c)->text()
                             : "-";

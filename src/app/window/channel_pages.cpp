@@ -89,22 +89,6 @@ ChannelPages::ChannelPages(QWidget* window, QWidget* hiddenParent) : QObject(win
 
         m_name[static_cast<std::size_t>(c)] = name;
         m_value[static_cast<std::size_t>(c)] = value;
-        // The health mark: a frame over the box's own border, and a symbol in
-        // the gap between the name button and the box.
-        auto* frame = new QLabel(value);
-        frame->setObjectName(QString("LimitFrame_%1").arg(c));
-        frame->setGeometry(0, 0, value->width(), value->height());
-        frame->setAttribute(Qt::WA_TransparentForMouseEvents);
-        frame->hide();
-        auto* symbol = new QLabel(parent);
-        symbol->setObjectName(QString("LimitSymbol_%1").arg(c));
-        const int gap = Px(g.valueLeft - g.nameLeft - kNameButtonWidth);
-        symbol->setGeometry(Px(g.valueLeft) - gap, Px(g.top) + dy, gap, Px(kValueBoxHeight));
-        symbol->setAlignment(Qt::AlignCenter);
-        symbol->setAttribute(Qt::WA_TransparentForMouseEvents);
-        symbol->hide();
-        m_limitFrame[static_cast<std::size_t>(c)] = frame;
-        m_limitSymbol[static_cast<std::size_t>(c)] = symbol;
         // A thin strip along the box's bottom edge, under the text.
         auto* mark = new QFrame(value);
         mark->setObjectName(QString("ChangeMark_%1").arg(c));
@@ -158,8 +142,25 @@ void ChannelPages::ShowLimitMarks(const LimitMarks& marks) {
         const LimitMark& m = marks[i];
         if (m.level == m_limitShown[i].level && m.bound == m_limitShown[i].bound) continue;
         m_limitShown[i] = m;
-        QLabel* frame = m_limitFrame[i];
-        QLabel* symbol = m_limitSymbol[i];
+        QLabel*& frame = m_limitFrame[i];
+        QLabel*& symbol = m_limitSymbol[i];
+        if (frame == nullptr) {
+            if (m.level == LimitLevel::None) continue;
+            // Made when first needed: a frame over the box's own border and a
+            // symbol in the gap between the name button and the box.
+            QLineEdit* value = m_value[i];
+            frame = new QLabel(value);
+            frame->setObjectName(QString("LimitFrame_%1").arg(c));
+            frame->setGeometry(value->rect());
+            frame->setAttribute(Qt::WA_TransparentForMouseEvents);
+            symbol = new QLabel(value->parentWidget());
+            symbol->setObjectName(QString("LimitSymbol_%1").arg(c));
+            const ChannelGeometry g = GeometryOf(c);
+            const int gap = Px(g.valueLeft - g.nameLeft - kNameButtonWidth);
+            symbol->setGeometry(value->x() - gap, value->y(), gap, value->height());
+            symbol->setAlignment(Qt::AlignCenter);
+            symbol->setAttribute(Qt::WA_TransparentForMouseEvents);
+        }
         if (m.level == LimitLevel::None) {
             frame->hide();
             symbol->hide();

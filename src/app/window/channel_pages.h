@@ -41,7 +41,9 @@ public:
     QWidget* changeMark(int c) const { return m_mark[static_cast<std::size_t>(c)]; }
     // The health marks: a frame round the box (yellow dashed, red solid) and
     // a symbol in the gap left of it (up: above a high bound, down: below a
-    // low one, diamond: a listed or unlisted code); nothing for None.
+    // low one, diamond: a listed or unlisted code); nothing for None. The two
+    // are made when a box is first marked (limitFrame and limitSymbol are
+    // null until then), so a window without limits has none of them.
     void ShowLimitMarks(const LimitMarks& marks);
     QLabel* limitFrame(int c) const { return m_limitFrame[static_cast<std::size_t>(c)]; }
     QLabel* limitSymbol(int c) const { return m_limitSymbol[static_cast<std::size_t>(c)]; }
