@@ -369,20 +369,16 @@ private slots:
 
     // --- the health limits ---
 
-    // The sample pass under the shipped limits.ini with a bad line added,
-    // records 141 and 142 given values out of range: the marks follow the
-    // record shown, counted back for persistence, and are counted beside the
+    // The sample pass under the shipped limits.ini, records 141 and 142 given values out of range:
+    // the marks follow the record shown, counted back for persistence, and are counted beside the
     // chart statistics. With KELVANOR_DOC_SHOTS (as above) the pictures of
     // record 142.
     void limitMarksCountsAndPictures() {
         const QString shots = qEnvironmentVariable("KELVANOR_DOC_SHOTS");
         if (!shots.isEmpty()) SetFontSize(7.5);
-        const std::string shipped =
-            QCoreApplication::applicationDirPath().toStdString() + "/limits.ini";
-        testing::WriteFile(dir->filePath("limits.ini").toStdString(),
-                           testing::ReadFile(shipped) + "9\n");
+        QFile::copy(QCoreApplication::applicationDirPath() + "/limits.ini",
+                    dir->filePath("limits.ini"));
         Start("TCP_SERVER = localhost\r\nTCP_PORT=8001\r\n");
-        QVERIFY(Text("Text4").endsWith("limits.ini line 68: no \"=\"; line ignored"));
         window->ShowWhole();
         Open({sample});
         const double patch[][3] = {{141, 3, 8.62}, {142, 3, 8.62},  {141, 5, 38},
