@@ -112,6 +112,8 @@ TEST(Limits, SilenceWatchCountsFromTheLastBeacon) {
     watch.Start(at(0));
     watch.Beacon(at(50));
     EXPECT_EQ(watch.Note(at(109)) + "|" + watch.Note(at(125)), "|no beacon for 75 s");
+    watch.Stop();  // the link went down
+    EXPECT_EQ(watch.Note(at(900)), "");
 }
 
 }  // namespace
