@@ -4,6 +4,7 @@
 #   share/applications/         kelvanor.desktop
 #   share/icons/hicolor/        kelvanor.svg (scalable), kelvanor.png (256x256)
 #   share/kelvanor/             conf.ini (the settings an installed program starts
+#                               with), limits.ini (its health limits
 #                               with), samples/ (a recording and a SatNOGS log)
 #   share/doc/kelvanor/         README.md, formats.md, performance.md, window.png,
 #                               copyright, changelog.gz
@@ -28,7 +29,7 @@ if(KELVANOR_BUILD_GUI)
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps)
 endif()
 
-install(FILES ${PROJECT_SOURCE_DIR}/conf.ini ${KELVANOR_PACKAGING_DIR}/recorder.conf
+install(FILES ${PROJECT_SOURCE_DIR}/conf.ini ${PROJECT_SOURCE_DIR}/limits.ini ${KELVANOR_PACKAGING_DIR}/recorder.conf
         DESTINATION ${CMAKE_INSTALL_DATADIR}/kelvanor)
 
 # The recorder service runs the packaged kelvanor-cli; with libsystemd it

@@ -264,10 +264,11 @@ bool Archive::NewestBeacons(const TimeRange& range, int limit, std::vector<Archi
                             bool& more, std::string& error) {
     out.clear();
     more = false;
+    // Beacons of one reception time load in the order they were added.
     Statement s(
         m_db,
         "SELECT bytes, rx_ms, rx_form FROM frames WHERE beacon = 1 AND rx_ms >= ?1 AND rx_ms < ?2 "
-        "ORDER BY rx_ms DESC, key DESC LIMIT ?3");
+        "ORDER BY rx_ms DESC, id DESC LIMIT ?3");
     if (s.get() == nullptr) {
         error = m_path + ": " + Error();
         return false;

@@ -14,6 +14,7 @@
 #include "decode/frame_bytes.h"
 #include "decode/record_store.h"
 #include "decode/regional_settings.h"
+#include "limits/limit_set.h"
 
 namespace kelvanor {
 
@@ -46,6 +47,7 @@ struct Session {
     std::string chartCaption = kChartFrameCaption;
     int highlightedChannel = -1;  // the value box marked for the chart; none at start
     ChangeMarks changeMarks;      // boxes whose text changed with the last record shown
+    LimitSet limits;              // the health limits of limits.ini; empty without the file
     // Live reception cuts frames out of the byte stream (KISS_STREAM=YES)
     // instead of taking every arrival as one frame.
     bool kissStream = false;

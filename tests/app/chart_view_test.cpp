@@ -13,6 +13,7 @@
 
 #include "chart/chart_model.h"
 #include "chart_view/chart_layout.h"
+#include "limits/limit_set.h"
 #include "support/widget_events.h"
 
 using namespace kelvanor;
@@ -226,6 +227,32 @@ private slots:
         m.channel = 5;
         c.view.ModelChanged();
         QVERIFY(!c.view.Viewport().Zoomed());
+    }
+
+    // The charted channel's bounds as lines (red solid, yellow dashed); one
+    // red sample among 10000 is inked red beyond the red line at every zoom,
+    // from 12 records a pixel column to 3 records across the plot; one only
+    // yellow is not.
+    void limitLinesAndASingleRedSample() {
+        const LimitSet limits = ParseLimits("3 = yellow_high 8.3, red_high 8.5");
+        auto isRed = [](QRgb c) { return c == ChartView::LimitColour(true).rgb(); };
+        auto isYellow = [](QRgb c) { return c == ChartView::LimitColour(false).rgb(); };
+        for (double spike : {9.0, 8.4}) {
+            ChartModel m = Model(Values(10000, 7.5));
+            m.channel = 3;
+            m.values[4321] = spike;
+            Chart c(&m);
+            c.view.SetLimits(&limits);
+            for (int zoom = 0; zoom < (spike > 8.5 ? 6 : 1); ++zoom) {
+                if (zoom > 0) c.view.ZoomAt(c.view.PointOf(4322), 0.2, 1);
+                const QRect red = c.Paint().Find(c.plot, isRed), yellow = c.Find(c.plot, isYellow);
+                // The lines across the plot; red beyond the red line only for the red sample.
+                const bool lines =
+                    red.width() > c.plot.width() - 3 && yellow.width() > c.plot.width() / 2;
+                QCOMPARE(std::pair(lines || spike<8.5, red.height()> 1),
+                         std::pair(true, spike > 8.5));
+            }
+        }
     }
 };
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "sample_pass.h"
+#include "support/plausible_beacon.h"
 #include "support/temp_dir.h"
 
 // Defined by the AddressSanitizer runtime when the tests are built with it.
@@ -99,13 +100,36 @@ TEST_F(CliTest, MemoryUsageErrorsExitStatusOutputAndExports) {
           "last reception: 2020-11-29 21:29:59.247 UTC\nduplicates dropped: 308\n"}},
         {"--archive a.sqlite --from '2020-11-29 21:29:00' --to 2020-11-29T21:29:02Z --print 2>&1",
          0, 121, {"kelvanor-cli: 1 beacons loaded from a.sqlite\n", rx + "29:01.171 UTC\n"}},
-        {"--help", 0, 48, {"usage: ", "Recordings without --record-dir go to " + bin + "/\n"}},
+        {"--help", 0, 54, {"usage: ", "Recordings without --record-dir go to " + bin + "/\n"}},
     };
     for (const auto& [arguments, status, lines, texts] : cases) {
         EXPECT_EQ(Cli(arguments), status) << arguments;
         EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), lines) << arguments;
         EXPECT_TRUE(out.starts_with(texts[0])) << out.substr(0, 80);
         for (const std::string& t : texts) EXPECT_NE(out.find(t), std::string::npos) << t;
+    }
+}
+
+// --check-limits: a line per channel out of its limits in each record, exit 3
+// on red, a bad line told and skipped; the shipped limits.ini, found beside
+// the program, finds no red in the sample pass.
+TEST_F(CliTest, CheckLimitsLinesAndExitStatus) {
+    testing::WriteFile(dir.File("v.kss"), testing::VocPass({8000, 8400, 8600, 8000}));
+    testing::WriteFile(dir.File("r.ini"), "3 = yellow_high 8.3, red_high 8.5  # VOC\r\n9 = x\r\n");
+    const std::string v = ";2021-02-04 12:54:56.123 UTC;3;EPS Battery VOC;";
+    const std::tuple<std::string, int, std::string> cases[] = {
+        {"--check-limits --limits r.ini v.kss 2>&1", 3,
+         "kelvanor-cli: r.ini line 2: unknown word \"x\"; line ignored\n2" + v +
+             "8.4;yellow;yellow_high 8.3\n3" + v + "8.6;red;red_high 8.5\n"},
+        // The same records loaded from the archive instead of the file.
+        {"--archive a.sqlite v.kss && " KELVANOR_CLI_PATH
+         " --locale C --check-limits --limits r.ini --archive a.sqlite 2>/dev/null", 3,
+         "2" + v + "8.4;yellow;yellow_high 8.3\n3" + v + "8.6;red;red_high 8.5\n"},
+        {"--check-limits p.kss", 0,
+         "252;2020-11-29 21:28:23.169 UTC;98;Cmd Status;1;yellow;yellow"}};
+    for (const auto& [arguments, status, text] : cases) {
+        EXPECT_EQ(Cli(arguments), status) << arguments;
+        EXPECT_TRUE(out.starts_with(text)) << out;
     }
 }
 

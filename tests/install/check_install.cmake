@@ -41,6 +41,7 @@ endif()
 set(programs kelvanor-cli kelvanor-kiss-server)
 set(expected
     share/kelvanor/conf.ini
+    share/kelvanor/limits.ini
     share/kelvanor/recorder.conf
     lib/systemd/system/kelvanor-recorder.service
     share/kelvanor/samples/2020-11-29_kelvanor.kss

@@ -1,5 +1,10 @@
 #pragma once
 
+#include <initializer_list>
+#include <string>
+
+#include "acquire/kiss_framing.h"
+#include "acquire/recording_writer.h"
 #include "decode/beacon_encoder.h"
 
 namespace kelvanor::testing {
@@ -14,6 +19,18 @@ inline BeaconEncoder PlausibleBeacon(double packet = 0, double taiSeconds = 6600
     b.SetBatteryMillivolts(8000);
     for (int ch : {47, 48, 49, 50, 51, 53, 54}) b.SetRaw(ch, 2048);
     return b;
+}
+
+// A recording of plausible beacons whose battery voltage (channel 3) is
+// `millivolts` / 1000 V in turn, each also its packet counter.
+inline std::string VocPass(std::initializer_list<int> millivolts) {
+    std::string bytes;
+    for (int mv : millivolts) {
+        BeaconEncoder b = PlausibleBeacon(mv);
+        b.SetBatteryMillivolts(mv);
+        bytes += RecordingEntry("2021-02-04 12:54:56.123 UTC", KissFrame(b.Frame()));
+    }
+    return bytes;
 }
 
 }  // namespace kelvanor::testing

@@ -1,17 +1,19 @@
 #include "chart_view/chart_view.h"
 
 #include <QApplication>
-#include <QStyleHints>
 #include <QFontMetricsF>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPolygonF>
 #include <QString>
+#include <QStyleHints>
 #include <QVector>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
+
+#include "limits/limit_set.h"
 
 namespace kelvanor {
 namespace {
@@ -161,7 +163,77 @@ void DrawColumnLine(QPainter& p, const std::vector<ColumnSpan>& cols, const QRec
     Flush(p, run);
 }
 
+// The bounds of `l` as lines across the plot, where they fall inside it.
+void DrawLimitLines(QPainter& p, const ChannelLimits& l, const QRect& plot, const RowMap& row) {
+    const std::pair<const std::optional<double>*, bool> bounds[] = {
+        {&l.yellowLow, false}, {&l.yellowHigh, false}, {&l.redLow, true}, {&l.redHigh, true}};
+    for (const auto& [bound, red] : bounds) {
+        if (!*bound) continue;
+        const double f = row.axis.Fraction(**bound);
+        if (!(f >= 0 && f <= 1)) continue;
+        const int y = static_cast<int>(std::lround(row(**bound)));
+        p.setPen(QPen(ChartView::LimitColour(red), 1, red ? Qt::SolidLine : Qt::DashLine));
+        p.drawLine(plot.x() + 1, y, plot.x() + plot.width() - 1, y);
+    }
+}
+
+// Where a value range [lo, hi] goes beyond the bounds of one level: inked
+// from the bound out to its far end, as a bar would reach it.
+template <typename Ink>
+void Excursions(const std::optional<double>& low, const std::optional<double>& high, double lo,
+                double hi, Ink ink) {
+    if (low && lo < *low) ink(lo, *low);
+    if (high && hi > *high) ink(*high, hi);
+}
+
+// Over the drawn series: each category (or pixel column of a dense chart)
+// whose values go beyond a bound gets that part in the bound's colour, at
+// least 2 pixels wide and 2 high, red over yellow.
+void DrawExcursions(QPainter& p, const ChannelLimits& l, const QRect& plot, const RowMap& row,
+                    const std::vector<ColumnSpan>* columns, const ChartModel& m,
+                    const CategoryWindow& cols) {
+    QVector<QRectF> rects[2];
+    auto add = [&](double x0, double x1, bool red, double lo, double hi) {
+        const double yTop = row(hi), yBottom = row(lo);
+        const double cx = (x0 + x1) / 2, cy = (yTop + yBottom) / 2;
+        const double w = std::max(2.0, x1 - x0), h = std::max(2.0, yBottom - yTop);
+        rects[red].append(QRectF(cx - w / 2, cy - h / 2, w, h));
+    };
+    auto span = [&](double x0, double x1, double lo, double hi) {
+        Excursions(l.yellowLow, l.yellowHigh, lo, hi,
+                   [&](double a, double b) { add(x0, x1, false, a, b); });
+        Excursions(l.redLow, l.redHigh, lo, hi,
+                   [&](double a, double b) { add(x0, x1, true, a, b); });
+    };
+    if (columns) {
+        for (std::size_t c = 0; c < columns->size(); ++c) {
+            const ColumnSpan& s = (*columns)[c];
+            if (s.any) span(plot.x() + static_cast<double>(c), plot.x() + c + 1.0, s.min, s.max);
+        }
+    } else {
+        for (int i = cols.begin; i < cols.end; ++i) {
+            const double v = m.values[static_cast<std::size_t>(i)];
+            if (!std::isfinite(v)) continue;
+            const double x = cols.Centre(plot, i),
+                         w = std::max(2.0, std::min(cols.cw * kBarFill, 6.0));
+            span(x - w / 2, x + w / 2, v, v);
+        }
+    }
+    p.setPen(Qt::NoPen);
+    for (bool red : {false, true}) {
+        p.setBrush(ChartView::LimitColour(red));
+        p.drawRects(rects[red].constData(), static_cast<int>(rects[red].size()));
+    }
+}
+
 }  // namespace
+
+void ChartView::SetLimits(const LimitSet* limits) {
+    limits_ = limits;
+    update();
+}
+
+QColor ChartView::LimitColour(bool red) { return red ? QColor(210, 0, 0) : QColor(215, 145, 0); }
 
 ChartView::ChartView(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("MSChart1"));
@@ -515,6 +587,11 @@ QRect ChartView::RenderTo(QPainter& p, const QRect& target) {
                 } else {
                     DrawLine(p, *model_, plot, row, penPx, window);
                 }
+            }
+            if (const ChannelLimits* l = limits_ ? limits_->Of(model_->channel) : nullptr) {
+                p.setClipRect(plot.adjusted(1, 0, 0, 0));
+                DrawLimitLines(p, *l, plot, row);
+                DrawExcursions(p, *l, plot, row, columns, *model_, window);
             }
             p.setClipRect(target);
         }

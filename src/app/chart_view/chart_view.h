@@ -15,6 +15,8 @@ class QPainter;
 
 namespace kelvanor {
 
+struct LimitSet;
+
 // The channel chart: paints a ChartModel owned elsewhere (the session's) as
 // a bar or line chart with a value axis on the left, the record times along
 // the bottom and the legend below. Series denser than the plot's pixel
@@ -49,6 +51,13 @@ public:
     QRect RenderTo(QPainter& painter, const QRect& target);
 
     static QColor SeriesColour();
+
+    // The health limits (nullptr: none). The charted channel's bounds are
+    // drawn as lines (red solid, yellow dashed), and every sample beyond one
+    // is inked over the series in that colour, column by column in a dense
+    // chart, so that no single one is lost at any zoom.
+    void SetLimits(const LimitSet* limits);
+    static QColor LimitColour(bool red);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -121,6 +130,7 @@ private:
     ChartViewport pressView_;
 
     const ChartModel* model_ = nullptr;
+    const LimitSet* limits_ = nullptr;
 
     // Derived from the model, rebuilt lazily; keyed on the point count too,
     // so a model resized without ModelChanged cannot be read out of range.

@@ -1,5 +1,7 @@
 // kelvanor-cli: imports recordings and SatNOGS logs exactly as the window's
 // import commands do, and writes the exports or prints the shown record.
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -8,39 +10,40 @@
 #include <iostream>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
-
-#include <unistd.h>
 
 #include "acquire/file_io.h"
 #include "acquire/live_arrival.h"
 #include "archive/archive_load.h"
 #include "archive_commands.h"
-#include "session/import_sequence.h"
-#include "session/handlers.h"
+#include "app/shell/conf_ini.h"
+#include "app/shell/program_paths.h"
 #include "channels/channel_table.h"
 #include "export/csv_export.h"
 #include "export/tlm_export.h"
 #include "kelvanor_version.h"
-#include "app/shell/program_paths.h"
-#include "app/shell/conf_ini.h"
+#include "limits/limit_check.h"
 #include "live_client.h"
-#include "serial_device.h"
-#include "sids_options.h"
 #include "posix_locale.h"
+#include "serial_device.h"
+#include "session/handlers.h"
+#include "session/import_sequence.h"
 #include "session/session.h"
+#include "sids_options.h"
 
 namespace {
 
 constexpr const char* kUsage =
     "usage: kelvanor-cli [--locale NAME] [--record N] [--csv PATH] [--tlm PATH] [--print] [--log] "
     "FILE...\n"
+    "       kelvanor-cli --check-limits [--limits PATH] FILE...\n"
     "       kelvanor-cli --connect HOST:PORT | --serial DEVICE[:BAUD] [--kiss-stream] [--reconnect]\n"
     "                    [--for SECONDS] [--record-dir DIR] [--csv PATH] [--config FILE]\n"
     "                    [--sids URL]... [--norad N] [--callsign CALL] [--latitude DEG] [--longitude DEG]\n"
     "                    [--sids-dry-run] [--sids-timeout SECONDS]\n"
     "       kelvanor-cli --archive PATH [--from TIME] [--to TIME] [--csv PATH] [--tlm PATH] "
-    "[--print]\n"
+    "[--print] [--check-limits]\n"
     "       kelvanor-cli --archive-stats PATH";
 
 constexpr const char* kHelp =
@@ -51,6 +54,10 @@ constexpr const char* kHelp =
     "  --tlm PATH     writes the TLM report of the shown record to PATH\n"
     "  --print        prints each channel as c;name;value;unit and the two timestamp lines\n"
     "  --log          prints the frame log of the import\n"
+    "  --check-limits prints a line per channel out of its limits in each record:\n"
+    "                 record;RX timestamp;channel;name;value;yellow or red;bound crossed\n"
+    "  --limits PATH  the limits file for --check-limits (default: limits.ini, found\n"
+    "                 as conf.ini is)\n"
     "  --locale NAME  number and date forms: C, de_DE or a system locale (default: the\n"
     "                 environment's)\n"
     "Or receives live from a KISS server or a TNC on a serial device:\n"
@@ -84,7 +91,8 @@ constexpr const char* kHelp =
     "                 duplicates dropped\n"
     "  --help, --version\n"
     "Exit status: 0 success, 1 an input could not be read or an output not written,\n"
-    "2 usage error (also an output that names an input: nothing is written).\n";
+    "2 usage error (also an output that names an input: nothing is written),\n"
+    "3 --check-limits found a channel in red (before 1).\n";
 
 int UsageError(const std::string& message) {
     std::cerr << "kelvanor-cli: " << message << "\n";
@@ -124,6 +132,8 @@ struct Options {
     bool haveRecord = false;
     std::string csv, tlm;
     bool print = false, log = false;
+    bool checkLimits = false;
+    std::string limits;
     std::vector<std::string> files;
     std::string connect, recordDir, serial, config;
     bool kissStream = false, reconnect = false;
@@ -173,6 +183,31 @@ kelvanor::ProgramPaths FindProgramPaths(const char* argv0) {
         return std::filesystem::is_regular_file(path, e);
     };
     return kelvanor::ChooseProgramPaths(facts);
+}
+
+// Prints a line for every channel that a record's mark puts in yellow or red;
+// true when any was red.
+bool CheckLimits(const kelvanor::Session& session, const kelvanor::LimitSet& limits) {
+    using namespace kelvanor;
+    bool red = false;
+    std::string out;
+    for (int n = 1; n <= session.RecordCount(); ++n) {
+        const BeaconRecord& record = session.records.Record(n);
+        const LimitMarks marks = MarkRecord(limits, session.records, n);
+        for (int c = 0; c < kChannelCount; ++c) {
+            const LimitMark& m = marks[static_cast<std::size_t>(c)];
+            if (m.level == LimitLevel::None) continue;
+            red = red || m.level == LimitLevel::Red;
+            const double v = record.Values[static_cast<std::size_t>(c)];
+            out += std::to_string(n) + ";" + record.RxTime + ";" + std::to_string(c) + ";" +
+                   std::string(Channel(c).name) + ";" + LimitNumber(v) + ";" +
+                   (m.level == LimitLevel::Red ? "red;" : "yellow;") +
+                   BoundText(*limits.Of(c), m.bound, v) + "\n";
+        }
+        if (out.size() > (1u << 16)) WriteOut(std::exchange(out, {}));
+    }
+    WriteOut(out);
+    return red;
 }
 
 // Returns -1 when the command line parsed, else the exit status.
@@ -241,6 +276,10 @@ int Parse(int argc, char** argv, const kelvanor::ProgramPaths& paths, Options& o
                                   text);
             }
             (a == "--from" ? o.range.from : o.range.to) = ms;
+        } else if (a == "--check-limits") {
+            o.checkLimits = true;
+        } else if (a == "--limits") {
+            if (!value(o.limits)) return UsageError("--limits needs a path");
         } else if (a == "--print") {
             o.print = true;
         } else if (a == "--log") {
@@ -280,7 +319,8 @@ int Parse(int argc, char** argv, const kelvanor::ProgramPaths& paths, Options& o
         const char* road = o.connect.empty() ? "--serial" : "--connect";
         if (!o.connect.empty() && !o.serial.empty()) return UsageError("--connect and --serial exclude each other");
         if (!o.files.empty()) return UsageError(std::string(road) + " takes no input files");
-        if (o.haveRecord || !o.tlm.empty() || o.print || o.log) {
+        if (o.haveRecord || !o.tlm.empty() || o.print || o.log || o.checkLimits ||
+            !o.limits.empty()) {
             return UsageError(std::string(road) + " goes with --for, --record-dir, --csv, --locale, --kiss-stream, "
                               "--reconnect, --config and the --sids options only");
         }
@@ -301,6 +341,7 @@ int Parse(int argc, char** argv, const kelvanor::ProgramPaths& paths, Options& o
     if (o.files.empty() && o.archive.empty()) {
         return UsageError(std::string("no input file; ") + kUsage);
     }
+    if (!o.limits.empty() && !o.checkLimits) return UsageError("--limits goes with --check-limits");
     // An export never replaces an input, nor the other export.
     for (const std::string* out : {&o.csv, &o.tlm}) {
         if (out->empty()) continue;
@@ -442,6 +483,19 @@ int main(int argc, char** argv) {
         WriteOut(out);
     }
     if (o.log) WriteOut(session->frameLog);
-    if (!FinishStandardOutput()) status = 1;
+    if (o.checkLimits) {
+        const std::string path = o.limits.empty() ? paths.limitsIni : o.limits;
+        LimitSet limits;
+        if (!ReadLimitsFile(path, limits)) {
+            std::cerr << "kelvanor-cli: cannot read " << path << ": no such file\n";
+            status = 1;
+        } else {
+            if (!limits.problems.empty())
+                std::cerr << "kelvanor-cli: " << limits.ProblemText(path) << "\n";
+            if (!limits.problems.empty() && limits.problems[0].line == 0) status = 1;  // unreadable
+            if (CheckLimits(*session, limits)) status = 3;
+        }
+    }
+    if (!FinishStandardOutput() && status != 3) status = 1;
     return status;
 }

@@ -96,6 +96,15 @@ Configuration ParseConfiguration(std::string_view text, const std::string& progr
         } else if (key == "ARCHIVE") {
             config.archive = std::string(rawValue);
             config.archiveOff = value == "NO";
+        } else if (key == "STALE_SECONDS") {
+            int seconds = 0;
+            auto res = std::from_chars(value.data(), value.data() + value.size(), seconds);
+            if (res.ec == std::errc() && res.ptr == value.data() + value.size() && seconds >= 0) {
+                config.staleSeconds = seconds;
+            } else {
+                config.problems.push_back("STALE_SECONDS \"" + value +
+                                          "\" is not a number of seconds; off");
+            }
         }
     }
     return config;

@@ -34,6 +34,9 @@ struct Configuration {
     // the data folder); ARCHIVE=NO turns the window's archive off.
     std::string archive;
     bool archiveOff = false;
+    // STALE_SECONDS: the live indicator says when no beacon has arrived for
+    // this long while a link is up; 0 (absent) is off.
+    int staleSeconds = 0;
 
     // Problems worth telling the operator (missing file, a line without "=",
     // a port that is not a number). Empty when all went well.

@@ -36,6 +36,7 @@ ProgramPaths PathsBesideProgram(const std::string& programDir) {
     ProgramPaths paths;
     paths.dataDir = WithSlash(programDir);
     paths.confIni = paths.dataDir + "conf.ini";
+    paths.limitsIni = paths.dataDir + "limits.ini";
     return paths;
 }
 
@@ -62,13 +63,21 @@ ProgramPaths ChooseProgramPaths(const PathFacts& facts) {
     if (!facts.configHome.empty()) {
         paths.userConfIni = WithSlash(facts.configHome) + kUserFolderName + "/conf.ini";
     }
-    for (const std::string& candidate : {paths.userConfIni, programDir + "conf.ini", shared}) {
-        if (!candidate.empty() && exists(candidate)) {
-            paths.confIni = candidate;
-            return paths;
+    // The first of the user's file, the one beside the program and the
+    // installed sample that exists; none: the user's.
+    auto first = [&](const std::string& name) {
+        const std::string user = facts.configHome.empty()
+                                     ? std::string()
+                                     : WithSlash(facts.configHome) + kUserFolderName + "/" + name;
+        for (const std::string& candidate :
+             {user, programDir + name,
+              ParentFolder(programDir) + "share/" + kUserFolderName + "/" + name}) {
+            if (!candidate.empty() && exists(candidate)) return candidate;
         }
-    }
-    paths.confIni = paths.userConfIni.empty() ? programDir + "conf.ini" : paths.userConfIni;
+        return user.empty() ? programDir + name : user;
+    };
+    paths.confIni = first("conf.ini");
+    paths.limitsIni = first("limits.ini");
     return paths;
 }
 

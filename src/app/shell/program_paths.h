@@ -26,6 +26,7 @@ struct ProgramPaths {
     bool userFolders = false;
     std::string confIni;      // the conf.ini read at start-up
     std::string userConfIni;  // where the operator's own conf.ini goes; empty beside the program
+    std::string limitsIni;    // the health limits, found as conf.ini is; may not exist
     std::string dataDir;      // daily recordings, default screenshot folder, default export
                               // names; ends in "/"
 
@@ -45,8 +46,8 @@ ProgramPaths PathsBesideProgram(const std::string& programDir);
 // program: the data folder is <dataHome>kelvanor/, and conf.ini is the first
 // that exists of <configHome>kelvanor/conf.ini, <programDir>conf.ini and the
 // installed sample <prefix>/share/kelvanor/conf.ini (none: the user's, which
-// then reads as missing). Without a user data folder (no HOME) the files go
-// beside the program after all.
+// then reads as missing); limits.ini is looked for the same way. Without a
+// user data folder (no HOME) the files go beside the program after all.
 ProgramPaths ChooseProgramPaths(const PathFacts& facts);
 
 // "/usr/bin/" -> "/usr/"; "/" stays "/".

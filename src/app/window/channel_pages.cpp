@@ -136,6 +136,55 @@ void ChannelPages::ShowChangeMarks(const ChangeMarks& marks) {
     }
 }
 
+void ChannelPages::ShowLimitMarks(const LimitMarks& marks) {
+    for (int c = 0; c < kChannelCount; ++c) {
+        const auto i = static_cast<std::size_t>(c);
+        const LimitMark& m = marks[i];
+        if (m.level == m_limitShown[i].level && m.bound == m_limitShown[i].bound) continue;
+        m_limitShown[i] = m;
+        QLabel*& frame = m_limitFrame[i];
+        QLabel*& symbol = m_limitSymbol[i];
+        if (frame == nullptr) {
+            if (m.level == LimitLevel::None) continue;
+            // Made when first needed: a frame over the box's own border and a
+            // symbol in the gap between the name button and the box.
+            QLineEdit* value = m_value[i];
+            frame = new QLabel(value);
+            frame->setObjectName(QString("LimitFrame_%1").arg(c));
+            frame->setGeometry(value->rect());
+            frame->setAttribute(Qt::WA_TransparentForMouseEvents);
+            symbol = new QLabel(value->parentWidget());
+            symbol->setObjectName(QString("LimitSymbol_%1").arg(c));
+            const ChannelGeometry g = GeometryOf(c);
+            const int gap = Px(g.valueLeft - g.nameLeft - kNameButtonWidth);
+            symbol->setGeometry(value->x() - gap, value->y(), gap, value->height());
+            symbol->setAlignment(Qt::AlignCenter);
+            symbol->setAttribute(Qt::WA_TransparentForMouseEvents);
+        }
+        if (m.level == LimitLevel::None) {
+            frame->hide();
+            symbol->hide();
+            continue;
+        }
+        const bool red = m.level == LimitLevel::Red;
+        const char* colour = red ? "rgb(210, 0, 0)" : "rgb(215, 145, 0)";
+        frame->setStyleSheet(QString("QLabel { background: transparent; border: 2px %1 %2; }")
+                                 .arg(red ? "solid" : "dashed", colour));
+        const bool high = m.bound == LimitBound::RedHigh || m.bound == LimitBound::YellowHigh;
+        const bool low = m.bound == LimitBound::RedLow || m.bound == LimitBound::YellowLow;
+        symbol->setText(high  ? QString::fromUtf8("\u25B2")
+                        : low ? QString::fromUtf8("\u25BC")
+                              : QString::fromUtf8("\u25C6"));
+        symbol->setStyleSheet(QString("QLabel { color: %1; }").arg(colour));
+        QFont font = symbol->font();
+        font.setPixelSize(std::max(5, symbol->width() + 1));
+        symbol->setFont(font);
+        frame->show();
+        symbol->show();
+        m_mark[i]->raise();  // the change mark stays readable over the frame
+    }
+}
+
 int ChannelPages::ChannelOfValueBox(const QObject* object) const {
     for (int c = 0; c < kChannelCount; ++c) {
         if (m_value[static_cast<std::size_t>(c)] == object) return c;

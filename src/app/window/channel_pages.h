@@ -4,6 +4,7 @@
 #include <array>
 
 #include "decode/record_store.h"
+#include "limits/limit_check.h"
 
 class QLabel;
 class QLineEdit;
@@ -38,6 +39,14 @@ public:
     // The small marker on each box whose text changed with the last record.
     void ShowChangeMarks(const ChangeMarks& marks);
     QWidget* changeMark(int c) const { return m_mark[static_cast<std::size_t>(c)]; }
+    // The health marks: a frame round the box (yellow dashed, red solid) and
+    // a symbol in the gap left of it (up: above a high bound, down: below a
+    // low one, diamond: a listed or unlisted code); nothing for None. The two
+    // are made when a box is first marked (limitFrame and limitSymbol are
+    // null until then), so a window without limits has none of them.
+    void ShowLimitMarks(const LimitMarks& marks);
+    QLabel* limitFrame(int c) const { return m_limitFrame[static_cast<std::size_t>(c)]; }
+    QLabel* limitSymbol(int c) const { return m_limitSymbol[static_cast<std::size_t>(c)]; }
     // The channel of a value box, -1 for anything else.
     int ChannelOfValueBox(const QObject* object) const;
 
@@ -52,6 +61,9 @@ private:
     std::array<QLineEdit*, kChannelCount> m_value{};
     std::array<QLabel*, kChannelCount> m_unit{};
     std::array<QWidget*, kChannelCount> m_mark{};
+    std::array<QLabel*, kChannelCount> m_limitFrame{};
+    std::array<QLabel*, kChannelCount> m_limitSymbol{};
+    LimitMarks m_limitShown{};
     int m_highlighted = -2;
 };
 

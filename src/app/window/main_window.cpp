@@ -30,7 +30,6 @@
 #include "app/shell/screenshot_name.h"
 #include "archive/archive_load.h"
 #include "archive/archive_tap.h"
-#include "session/handlers.h"
 #include "channels/value_provenance.h"
 #include "chart/chart_readout.h"
 #include "chart_view/chart_view.h"
@@ -39,6 +38,8 @@
 #include "export/tlm_export.h"
 #include "forward/forwarder.h"
 #include "kelvanor_version.h"
+#include "limits/limit_check.h"
+#include "session/handlers.h"
 #include "session/session.h"
 #include "window/archive_range_dialog.h"
 #include "window/channel_pages.h"
@@ -206,7 +207,10 @@ void MainWindow::BuildControls(QWidget* client) {
         SyncFromSession();
         Timer1_Timer();
     });
-    connect(m_live, &LiveSocket::Connected, this, [this] { m_session.stream.Reset(); });
+    connect(m_live, &LiveSocket::Connected, this, [this] {
+        m_session.stream.Reset();
+        m_stale.Start(m_clock->Now());
+    });
     connect(m_live, &LiveSocket::StateChanged, this, &MainWindow::Timer1_Timer);
 
     // The serial TNC, right of the TCP client's row; shown only when
@@ -320,7 +324,13 @@ QString MainWindow::Winsock_State() {
 }
 
 void MainWindow::Timer1_Timer() {
-    m_label2->setText(Winsock_State());
+    QString text = Winsock_State();
+    // A connected link that has been silent for STALE_SECONDS says so.
+    if (const std::string note = m_stale.Note(m_clock->Now());
+        !note.empty() && m_live->State() == 7) {
+        text += " - " + QString::fromStdString(note);
+    }
+    m_label2->setText(text);
     ShowForwardState();
 }
 
@@ -337,6 +347,7 @@ void MainWindow::Check5_Click() {
         m_timer1->start();
     } else {
         m_live->Close();
+        m_stale.Stop();
         m_label2->setText(Winsock_State());
         m_timer1->stop();
     }
@@ -360,6 +371,13 @@ void MainWindow::HandleArrival(const QByteArray& chunk) {
         m_forwarder->Forward(outcome.beacons);
         ShowForwardState();
     }
+    if ((outcome.decodeAttempted && outcome.decode.record > 0) || !outcome.streamRecords.empty()) {
+        m_stale.Beacon(m_clock->Now());
+        // The status line names a channel the newest beacon raises to red.
+        const std::string red =
+            RaisedToRedText(m_session.limits, m_session.records, m_session.RecordCount());
+        if (!red.empty()) m_session.statusText += (m_session.statusText.empty() ? "" : " | ") + red;
+    }
     if (m_config.followNewest && m_session.RecordCount() >= ScrollState::kMinimum) {
         // The operator follows the pass: the newest record, the bar moved to it.
         m_session.scroll.SetValue(m_session.RecordCount());
@@ -381,6 +399,7 @@ void MainWindow::Form_Load() {
     m_session.kissStream = m_config.kissStream;
     m_live->SetReconnect(m_config.reconnect);
     m_serial->SetReconnect(m_config.reconnect);
+    m_stale.SetSeconds(m_config.staleSeconds);
     m_checkSerial->setVisible(!m_config.serialPort.empty());
     m_labelSerial->setVisible(!m_config.serialPort.empty());
     m_labelSerial->setText(QString::fromStdString("[" + m_config.serialPort + ":" + std::to_string(m_config.serialBaud) + "]"));
@@ -396,6 +415,11 @@ void MainWindow::Form_Load() {
         text += (text.empty() ? "" : "; ") + m_paths.Summary();
         m_text4->setToolTip(QString::fromLocal8Bit(m_paths.HelpText().c_str()).trimmed());
     }
+    // The health limits; a file that is not there changes nothing.
+    if (ReadLimitsFile(m_paths.limitsIni, m_session.limits) && !m_session.limits.problems.empty()) {
+        text += (text.empty() ? "" : "; ") + m_session.limits.ProblemText(m_paths.limitsIni);
+    }
+    m_chart->SetLimits(m_session.limits.Empty() ? nullptr : &m_session.limits);
     if (!text.empty()) m_session.statusText = text;
     OpenArchive();
     m_timer1->start();
@@ -666,6 +690,15 @@ QString MainWindow::ValueBoxToolTip(int channel) const {
         ValueProvenance(m_session.records.Record(static_cast<int>(n)), channel, m_session.regional.decimalSeparator);
     QString tip = QString("Record #%1\n").arg(n) + Latin1(text);
     if (tip.endsWith('\n')) tip.chop(1);
+    if (const LimitMark mark = MarkOf(m_session.limits, m_session.records, n, channel);
+        mark.level != LimitLevel::None) {
+        const double v =
+            m_session.records.Record(static_cast<int>(n)).Values[static_cast<std::size_t>(channel)];
+        tip += QString("\n%1 limit: %2")
+                   .arg(mark.level == LimitLevel::Red ? "Red" : "Yellow",
+                        QString::fromStdString(
+                            BoundText(*m_session.limits.Of(channel), mark.bound, v)));
+    }
     return tip;
 }
 
@@ -744,6 +777,9 @@ void MainWindow::SyncFromSession() {
     m_pages->ShowHighlight(m_session.highlightedChannel);
     m_session.changeMarks.Observe(m_session.display);
     m_pages->ShowChangeMarks(m_session.changeMarks);
+    const LimitMarks limitMarks =
+        MarkRecord(m_session.limits, m_session.records, m_session.display.shownRecord);
+    m_pages->ShowLimitMarks(limitMarks);
     m_label3->setText(Latin1(m_session.display.obcCaption));
     m_label4->setText(Latin1(m_session.display.rxCaption));
     m_text2->setText(Latin1(m_session.counterText));
@@ -758,9 +794,16 @@ void MainWindow::SyncFromSession() {
     SyncLog();
     m_chart->ModelChanged();
     const ChartModel& chart = m_session.chart;
-    m_stats->setText(chart.drawn ? Latin1(StatsText(chart.stats, Channel(chart.channel).unit,
-                                                    m_session.regional.decimalSeparator))
-                                 : QString());
+    QString stats = chart.drawn ? Latin1(StatsText(chart.stats, Channel(chart.channel).unit,
+                                                   m_session.regional.decimalSeparator))
+                                : QString();
+    if (!m_session.limits.Empty() && m_session.display.shownRecord != 0) {
+        // The channels the record shown puts in red and yellow, ahead of the statistics.
+        const LimitCounts counts = CountMarks(limitMarks);
+        stats = QString("limits: %1 red, %2 yellow").arg(counts.red).arg(counts.yellow) +
+                (stats.isEmpty() ? "" : "   |   ") + stats;
+    }
+    m_stats->setText(stats);
     m_chart->SetReadout(Latin1(ReadoutText(m_session, m_chart->HoverRecord())));
 }
 

@@ -16,6 +16,7 @@
 #include "app/shell/conf_ini.h"
 #include "app/shell/program_paths.h"
 #include "decode/reporter.h"
+#include "limits/stale_watch.h"
 #include "window/info_window.h"
 #include "window/interfaces.h"
 
@@ -183,6 +184,7 @@ private:
     std::unique_ptr<Forwarder> m_forwarder;
     std::chrono::milliseconds m_forwardTimeout{30000};
     std::optional<int> m_beforeChartClick;  // the record shown before the last chart click
+    StaleWatch m_stale;                     // STALE_SECONDS: silence on the live link
 
     QWidget* m_client = nullptr;
     ChannelPages* m_pages = nullptr;
