@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <map>
 #include <tuple>
 
@@ -63,20 +64,16 @@ TEST(ChannelTableTest, PagesFillRowByRowThreeAcross) {
     EXPECT_THROW(Channel(-1), IndexOutOfRange);
 }
 
+// top, name, value and unit left edges in twips, and whether on a tab page:
+// the first box, row 20 column 2 (channel 59), and channel 52 off the pages.
 TEST(ChannelTableTest, GeometryInTwips) {
-    ChannelGeometry first = GeometryOf(0);
-    EXPECT_EQ(first.top, 480);
-    EXPECT_EQ(first.nameLeft, 120);
-    EXPECT_EQ(first.valueLeft, 2040);
-    EXPECT_EQ(first.unitLeft, 2880);
-    ChannelGeometry last = GeometryOf(59);  // row 20, column 2
-    EXPECT_EQ(last.top, 480 + 240 * 19);
-    EXPECT_EQ(last.nameLeft, 3600);
-    ChannelGeometry hidden = GeometryOf(52);
-    EXPECT_FALSE(hidden.onTabPage);
-    EXPECT_EQ(hidden.top, 8160);
-    EXPECT_EQ(hidden.nameLeft, 12960);
-    EXPECT_EQ(hidden.valueLeft, 14880);
+    const std::pair<int, std::array<int, 5>> cases[] = {{0, {480, 120, 2040, 2880, 1}},
+                                                         {59, {5040, 3600, 5520, 6360, 1}},
+                                                         {52, {8160, 12960, 14880, 15720, 0}}};
+    for (const auto& [channel, g] : cases) {
+        const ChannelGeometry c = GeometryOf(channel);
+        EXPECT_EQ((std::array{c.top, c.nameLeft, c.valueLeft, c.unitLeft, int(c.onTabPage)}), g) << channel;
+    }
 }
 
 TEST(InitChannelLabelsTest, PutsNamesAndOnlyTheNonEmptyUnits) {
