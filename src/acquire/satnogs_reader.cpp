@@ -52,17 +52,6 @@ std::int32_t HexToLong(std::string_view text) {
     return static_cast<std::int32_t>(value);
 }
 
-std::vector<std::string_view> RemoveAdjacentDuplicates(const std::vector<std::string_view>& lines) {
-    std::vector<std::string_view> kept;
-    if (lines.size() < 2) return kept;
-    kept.reserve(lines.size() - 1);
-    kept.push_back(lines[1]);
-    for (std::size_t i = 2; i < lines.size(); ++i) {
-        if (lines[i] != kept.back()) kept.push_back(lines[i]);
-    }
-    return kept;
-}
-
 bool NormaliseLineEnds(std::string& text) {
     if (text.find("\r\n") != std::string::npos) return false;
     const std::size_t lfs = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));

@@ -22,11 +22,6 @@ public:
 // hex digits up to the first other character; no digits give 0.
 std::int32_t HexToLong(std::string_view text);
 
-// Line 0 dropped; of the further lines, each kept only when it differs from
-// the one kept before it (exact comparison, CR included). The reader applies
-// the same rule in place, without building the lists.
-std::vector<std::string_view> RemoveAdjacentDuplicates(const std::vector<std::string_view>& lines);
-
 // A log without a single CR LF pair gets every LF turned into CR LF; returns
 // true when it changed the text. A log holding any CR LF is left alone.
 bool NormaliseLineEnds(std::string& text);

@@ -85,6 +85,7 @@ TEST(ChannelStatsTest, ExtremesAndMeanOfTheFiniteValues) {
         // in volts, decimal comma
         {{kNaN, kInf}, "no values"},
         {{1, 2, 2}, "min 1 V   max 2 V   mean 1,66667 V"},
+        {{kNaN, -3}, "min -3 V   max -3 V   mean -3 V"},
         {{7.5, kNaN, -2.5, -kInf}, "min -2,5 V   max 7,5 V   mean 2,5 V"},
         {{0.25, 1e-5}, "min 1E-05 V   max 0,25 V   mean 0,125005 V"},
         {{663000000.7, 663000600.2}, "min 663000001 V   max 663000600 V   mean 663000300 V"},

@@ -132,7 +132,7 @@ TEST_F(BeaconDecoderTest, EncoderWritesTheKnownValuesAsTheKnownFrame) {
     BeaconEncoder b;
     for (int c = kChannelCount - 1; c >= 0; --c)
         if (c != 5) b.SetValue(c, kKnownValues[c]);  // 5 follows the battery
-    for (int spare : {15, 32}) b.SetByte(spare, static_cast<std::uint8_t>(known[spare]));
+    for (int spare : {0, 15, 32}) b.SetByte(spare, static_cast<std::uint8_t>(known[spare]));
     EXPECT_EQ(b.Frame(), known);
 }
 
