@@ -50,8 +50,6 @@ TEST(KissStream, CutsStampsAndRecordsSoTheFileReimportsTheSame) {
         {"command byte other than 0x00 is no beacon", {foreign}, 1, {}},
         {"over-long piece dropped up to the next FEND", {x + "x", a}, 1, {kClock}},
         {"the longest piece kept", {x, a}, 2, {kClock}},
-        {"a new link forgets the stamp and the open frame", {Numeric(1500) + a + b9, "reset", b}, 2,
-         {k1s5, kClock}},
     };
     for (const auto& [name, arrivals, cut, stamps] : rows) {
         SCOPED_TRACE(name);
@@ -62,10 +60,6 @@ TEST(KissStream, CutsStampsAndRecordsSoTheFileReimportsTheSame) {
         int frames = 0;
         std::string sent;
         for (const std::string& arrival : arrivals) {
-            if (arrival == "reset") {
-                live.stream.Reset();
-                continue;
-            }
             const ArrivalOutcome out =
                 ReceiveStreamArrival(live.Road(), live.stream, arrival, clock, dir.File(""));
             EXPECT_TRUE(out.recorded);
