@@ -126,9 +126,7 @@ TEST(Archive, RangeLoadsTheBeaconsInsideOldestFirstWithTheirOwnTimes) {
     station.Import("c.kss", RecordingEntry("2026-12-01 10:02:30.000 UTC",
                                            KissFrame(Beacon(9).replace(1, 5, "OTHER"))));
     // A numeric timestamp record stamps only the frames up to the next record.
-    std::string numeric = "\x09";
-    for (int shift = 56; shift >= 0; shift -= 8)
-        numeric += static_cast<char>(*UtcMilliseconds("2026-12-01 10:02:45.500") >> shift);
+    const std::string numeric("\x09\0\0\x01\xA2\x31\x0E\x87\x7C", 9);  // 2026-12-01 10:02:45.500
     station.Import("d.kss",
                    KissFrame(numeric) + KissFrame(Beacon(7)) + Recording({{8, "10:04:30.000"}}));
     station.session->regional = RegionalSettings::CommaDecimal();
@@ -137,32 +135,29 @@ TEST(Archive, RangeLoadsTheBeaconsInsideOldestFirstWithTheirOwnTimes) {
     };
     // The range, then the packet numbers of the records loaded.
     const std::pair<TimeRange, std::string> rows[] = {
-        {{at("10:01:00"), at("10:04:00")}, "2 3 7 4"},
-        {{at("10:00:00.251"), std::nullopt}, "2 3 7 4 5 8 6"},
-        {{std::nullopt, at("10:00:00.251")}, "1"},
+        {{at("10:01:00"), at("10:04:00")}, "2 3 7 4 "},
+        {{at("10:00:00.251"), std::nullopt}, "2 3 7 4 5 8 6 "},
+        {{std::nullopt, at("10:00:00.251")}, "1 "},
         {{at("11:00:00"), std::nullopt}, ""},
-        {{}, "1 2 3 7 4 5 8 6"},
+        {{}, "1 2 3 7 4 5 8 6 "},
     };
-    std::string loaded, times;
+    Archive& archive = *station.tap->archive();
     for (const auto& [range, packets] : rows) {
-        const RangeLoad load =
-            LoadArchiveRange(*station.session, *station.tap->archive(), range, station.hooks);
+        const RangeLoad load = LoadArchiveRange(*station.session, archive, range, station.hooks);
         EXPECT_EQ(load.error + (load.more ? "more" : ""), "");
-        loaded.clear();
-        for (int r = 1; r <= station.session->RecordCount(); ++r) {
-            loaded += (r > 1 ? " " : "") +
-                      std::to_string(int(station.session->records.Record(r).Values[0]));
-        }
+        std::string loaded;
+        for (int r = 1; r <= station.session->RecordCount(); ++r)
+            loaded += std::to_string(int(station.session->records.Record(r).Values[0])) + " ";
         EXPECT_EQ(loaded, packets);
     }
     // The frame log as the import of the same recording writes it.
     station.Import("e.kss", Recording({{1, "10:00:00.250"}}));
     const std::string imported = station.session->frameLog;
-    LoadArchiveRange(*station.session, *station.tap->archive(), {std::nullopt, at("10:00:01")},
-                     station.hooks);
+    LoadArchiveRange(*station.session, archive, {std::nullopt, at("10:00:01")}, station.hooks);
     EXPECT_EQ(station.session->frameLog, imported.substr(imported.rfind("2026-12-01")));
-    LoadArchiveRange(*station.session, *station.tap->archive(), {}, station.hooks);
+    LoadArchiveRange(*station.session, archive, {}, station.hooks);
     // Each with the RX timestamp its import stamped.
+    std::string times;
     for (int r = 1; r <= station.session->RecordCount(); ++r)
         times += station.session->records.Record(r).RxTime + "|";
     EXPECT_EQ(times,
@@ -177,7 +172,6 @@ TEST(Archive, RangeLoadsTheBeaconsInsideOldestFirstWithTheirOwnTimes) {
         "a.kss@31 b.csv@2 c.kss@31 d.kss@12 b.csv@1 :8001@0");
     // More than the store holds: the newest 10000, and the status line says so.
     std::string error;
-    Archive& archive = *station.tap->archive();
     ASSERT_TRUE(archive.Begin(error));
     for (int i = 0; i < kLargestRangeLoad; ++i)
         archive.Add({Beacon(i + 10), 1000LL * i, RxTimeForm::Recorder, true, 0}, 1, 0, error);
@@ -226,12 +220,9 @@ TEST(Archive, RefusesFilesItMustNotUseAndTellsAFullDiskOnce) {
     station.Import("big.kss", Recording(many));
     station.Import("more.kss", Recording({{1, "11:00:00.000"}}));
     EXPECT_EQ(station.session->RecordCount(), 2001);
-    ASSERT_EQ(station.messages.size(), 1u);
-    EXPECT_NE(station.messages[0].find("database or disk is full"), std::string::npos)
-        << station.messages[0];
-    auto archive = Archive::Open(disk.Folder() + "/full.sqlite", false, error);
-    ASSERT_NE(archive, nullptr) << error;
-    EXPECT_EQ(Counts(*archive), "0/0/0");
+    EXPECT_TRUE(station.messages.size() == 1 &&
+                station.messages[0].find("database or disk is full") != std::string::npos);
+    EXPECT_EQ(Sql(disk.Folder() + "/full.sqlite", "SELECT count(*) FROM frames"), "0");
 }
 
 // Adds frames numbered on from those stored, 50 to a transaction, without
