@@ -116,6 +116,7 @@ TEST(Archive, StoresEachReceptionOnce) {
 }
 
 TEST(Archive, RangeLoadsTheBeaconsInsideOldestFirstWithTheirOwnTimes) {
+    const auto at = [](std::string time) { return UtcMilliseconds("2026-12-01 " + time); };
     Station station;
     station.Import("a.kss",
                    Recording({{1, "10:00:00.250"}, {2, "10:01:00.000"}, {5, "10:04:00.000"}}));
@@ -130,9 +131,6 @@ TEST(Archive, RangeLoadsTheBeaconsInsideOldestFirstWithTheirOwnTimes) {
     station.Import("d.kss",
                    KissFrame(numeric) + KissFrame(Beacon(7)) + Recording({{8, "10:04:30.000"}}));
     station.session->regional = RegionalSettings::CommaDecimal();
-    const auto at = [](const char* time) {
-        return UtcMilliseconds(std::string("2026-12-01 ") + time);
-    };
     // The range, then the packet numbers of the records loaded.
     const std::pair<TimeRange, std::string> rows[] = {
         {{at("10:01:00"), at("10:04:00")}, "2 3 7 4 "},
