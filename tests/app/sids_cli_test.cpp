@@ -16,6 +16,7 @@ class SidsCliTest : public testing::LivePeers {
 protected:
     // (Re)starts the database on its port (any free one at first).
     void StartDatabase(const std::string& options = "") {
+        database.reset();
         const std::string out = dir.File("db" + std::to_string(starts++));
         database = std::make_unique<testing::Background>("python3 " SIDS_SERVER_PATH " --log " +
                                                          dir.File("db.log") + " --port " + port +
@@ -59,32 +60,31 @@ protected:
     std::unique_ptr<testing::Background> database;
 };
 
-TEST_F(SidsCliTest, OneLiveBeaconIsOneRequestWithItsFieldsAndADryRunSendsNothing) {
-    StartDatabase();
-    ASSERT_EQ(Client(Options(ServePass(1))), 1);  // 1: the replay server closes after the pass
-    EXPECT_EQ(Answers(1), std::vector<std::string>{"201 0"});
-    // (Every field as a database reads it: the window's test.)
-
-    ASSERT_EQ(Client(Options(ServePass(1)) + " --sids-dry-run"), 1);
-    const std::string dry = "SiDS dry run: POST http://127.0.0.1:" + port + "/api/ noradID=99999&";
-    EXPECT_NE(Said().find(dry), std::string::npos);
-    EXPECT_EQ(Answers(1).size(), 1u);
-}
-
-// A frame leaves the queue on 201 only, in order: 5xx is tried again, a
-// refusal (400) is set aside with the server's text.
+// One live beacon is one request, a dry run prints it and sends nothing; a
+// frame leaves the queue on 201 only, in order: 5xx is tried again, a refusal
+// (400) is set aside with the server's text, and a burst of 200 while the
+// network is down arrives whole, in order, when it comes back.
 TEST_F(SidsCliTest, AnswersOfTheDatabaseInTurn) {
-    const std::tuple<std::string, int, std::vector<std::string>> cases[] = {
-        {"500,500", 1, {"500 0", "500 0", "201 0"}},
-        {"400", 3, {"400 0", "201 1", "201 2"}},
+    std::vector<std::string> all;
+    for (int i = 0; i < 200; ++i) all.push_back("201 " + std::to_string(i));
+    // database's options, client's, beacons in the pass, answers
+    const std::tuple<std::string, std::string, int, std::vector<std::string>> cases[] = {
+        {"", "", 1, {"201 0"}},  // (every field as a database reads it: the window's test)
+        {"--answers 500,500", "", 1, {"500 0", "500 0", "201 0"}},
+        {"--answers 400", "", 3, {"400 0", "201 1", "201 2"}},
+        {"--down 2.5", "", 200, all},
+        {"", " --sids-dry-run", 1, {}},
     };
-    for (const auto& [answers, beacons, seen] : cases) {
-        SCOPED_TRACE(answers);
+    for (const auto& [answers, dry, beacons, seen] : cases) {
+        SCOPED_TRACE(answers + dry);
         std::remove(dir.File("db.log").c_str());
-        StartDatabase("--answers " + answers);
-        ASSERT_EQ(Client(Options(ServePass(beacons))), 1);
+        StartDatabase(answers);
+        ASSERT_EQ(Client(Options(ServePass(beacons)) + dry), 1);  // 1: the pass ended
         EXPECT_EQ(Answers(beacons), seen);
     }
+    const std::string request =
+        "SiDS dry run: POST http://127.0.0.1:" + port + "/api/ noradID=99999&";
+    EXPECT_NE(Said().find(request), std::string::npos);
     const std::string refused = dir.File("rec/sids-*.refused");  // with the server's text
     EXPECT_EQ(testing::Shell("grep -q ' UTC 400 refused | noradID=99999&' " + refused), 0);
 }
@@ -109,14 +109,6 @@ TEST_F(SidsCliTest, AKilledClientSendsWhatItQueuedOnceAndAnAcceptedFrameAtMostOn
     killedAfter(port, dir.File("db.log"), "slow");  // sent, killed before the answer came
     ASSERT_EQ(Client(Options(port)), 0);
     EXPECT_EQ(Answers(1), (std::vector<std::string>{"slow 0", "201 0"}));  // once more, no more
-}
-
-TEST_F(SidsCliTest, ABurstOf200WhileTheNetworkIsDownArrivesWholeInOrder) {
-    StartDatabase("--down 2.5");
-    ASSERT_EQ(Client(Options(ServePass(200))), 1);
-    std::vector<std::string> all;
-    for (int i = 0; i < 200; ++i) all.push_back("201 " + std::to_string(i));
-    EXPECT_EQ(Answers(200), all);
 }
 
 }  // namespace
