@@ -15,23 +15,23 @@
 namespace kelvanor {
 namespace {
 
-// Good lines read and every bad one named by its line; then each value of a
-// channel in turn, at and just beyond each bound and code: its level (-, Y, R)
-// and the bound it crosses at that level.
+// Good lines read (equal bounds, persistence 1 included) and every bad one
+// named by its line; then each value of a channel in turn, at and just beyond
+// each bound and code: its level (-, Y, R) and the bound it crosses there.
 TEST(Limits, ReadsTheFileAndJudgesValuesAtEachBoundAndCode) {
     const LimitSet set = ParseLimits(
         "# limits\r\n\r\n3 = red_low 6.0, yellow_low 6.6, yellow_high 8.3, red_high 8.5, "
         "persistence 2  # VOC\r\n0 = allowed 3 4 5, yellow 4\n12 = RED 1 4 8, Yellow 0\n48 "
         "red_high 50\n118 = red_high 1\nx = red_high 1\n47 = red_hgh 1\n47 = red_high\n47 = "
         "red_high 1,5\n47 = red_low 10, red_high 5\n47 = red_high 1, persistence 0\n47 = "
-        "persistence 2\n3 = red_high 9\n 47 = yellow_high 80, red_high +1e2, persistence 3\n50 = "
+        "persistence 2\n3 = red_high 9\n 47 = yellow_high 80, red_high +1e2, persistence 1\n50 = "
         "red_high 4O\n51 = allowed\n53 = red_high 5, red_high 6\n54 =\n55 = red_high nan\n4 = "
-        "red_high 1");
+        "red_high 1\n5 = red_low 2, yellow_low 2");
     std::string read;  // the lines named, then the channels given limits
     for (const LimitProblem& p : set.problems) read += std::to_string(p.line) + " ";
     for (int c = 0; c < kChannelCount; ++c) read += set.Of(c) ? "c" + std::to_string(c) + " " : "";
-    EXPECT_EQ(read, "6 7 8 9 10 11 12 13 14 15 17 18 19 20 21 c0 c3 c4 c12 c47 ");
-    EXPECT_EQ(std::pair(set.Of(3)->persistence, set.Of(47)->persistence), std::pair(2, 3));
+    EXPECT_EQ(read, "6 7 8 9 10 11 12 13 14 15 17 18 19 20 21 c0 c3 c4 c5 c12 c47 ");
+    EXPECT_EQ(std::pair(set.Of(3)->persistence, set.Of(47)->persistence), std::pair(2, 1));
     EXPECT_EQ(ParseLimits("9\n3 = red_high 1\n47 = red_hgh 1\n47 = red_high\n3 = red_high 9")
                   .ProblemText("f"),
               "f line 1: no \"=\"; line ignored; line 3: unknown word \"red_hgh\"; line ignored; "
