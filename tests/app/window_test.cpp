@@ -20,7 +20,6 @@
 #include "window/channel_pages.h"
 #include "window/main_window.h"
 #include "window/qt_interfaces.h"
-#include "window/twips.h"
 
 using namespace kelvanor;
 
@@ -35,13 +34,6 @@ struct NoonClock : UtcClock {
 QByteArray ReadBytes(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-// The program's font at `points` in size.
-void SetFontSize(double points) {
-    QFont font = QApplication::font();
-    font.setPointSizeF(points);
-    QApplication::setFont(font);
 }
 
 QByteArray Wire(int packet) {
@@ -235,7 +227,9 @@ private slots:
     void wholeTextsAndTheInfoWindow() {
         const QFont before = QApplication::font();
         for (double scale : {1.0, 2.0}) {
-            SetFontSize(7.5 * scale);
+            QFont font = before;  // the program's font, then twice as large
+            font.setPointSizeF(7.5 * scale);
+            QApplication::setFont(font);
             Start("");
             Open({sample});
             for (int record = 1; record <= 300; ++record) {
@@ -280,14 +274,12 @@ private slots:
                 static_cast<QDialog*>(dialog)->accept();
             });
         };
-        QStringList chosen;
         answer(sample);
         QVERIFY(files.Choose("All Files (*)", chosen) && chosen == QStringList{sample});
         answer("b.csv");
         QString saved;
-        QVERIFY(files.ChooseSaveFile("All Files (*)", saved));
+        QVERIFY(files.ChooseSaveFile("All Files (*)", saved) && saved == dir->filePath("b.csv"));
         QCOMPARE(startedIn, dir->path());
-        QCOMPARE(saved, dir->filePath("b.csv"));
     }
 
     // --- the live connection ---
@@ -321,66 +313,15 @@ private slots:
         }
     }
 
-    // Pictures for the documentation, made only when KELVANOR_DOC_SHOTS names
-    // a folder (run with QT_SCALE_FACTOR=2 for the 200% ones).
-    void documentationPictures() {
-        const QDir out(qEnvironmentVariable("KELVANOR_DOC_SHOTS"));
-        if (qEnvironmentVariableIsEmpty("KELVANOR_DOC_SHOTS")) QSKIP("KELVANOR_DOC_SHOTS not set");
-        const QFont before = QApplication::font();
-        SetFontSize(7.5);  // the program's own size, as in its --grab pictures
-        // KELVANOR_DOC_ARRANGEMENT=F: the value pages of a window started with --scale F.
-        const QString arrangement = qEnvironmentVariable("KELVANOR_DOC_ARRANGEMENT", "1");
-        QVERIFY(SetArrangementScale(arrangement.toDouble()));
-        Start("TCP_SERVER = localhost\r\nTCP_PORT=8001\r\n");
-        window->ShowWhole();
-        Open({sample});
-        Browser()->setValue(120);
-        const QString tag = QString::number(qRound(window->devicePixelRatio() * 100)) +
-                            (arrangement == "1" ? "" : "-scale" + arrangement);
-        for (int page : {1, 0}) {
-            Find<QTabWidget>("SSTab1")->setCurrentIndex(page);
-            QCoreApplication::processEvents();
-            QVERIFY(window->grab().save(
-                out.filePath(QString("values-page%1-%2.png").arg(page + 1).arg(tag))));
-        }
-        SetArrangementScale(1);
-        if (arrangement != "1") return;
-        window->Option1_Click(3);
-        Browser()->setValue(141);
-        Browser()->setValue(142);
-        ChartView* chart = window->chart();
-        testing::Wheel(chart, chart->PointOf(150), 6);
-        testing::Mouse(chart, QEvent::MouseMove, chart->PointOf(142), Qt::NoButton, {});
-        QCoreApplication::processEvents();
-        QImage picture = window->grab().toImage();
-        QVERIFY(picture.save(out.filePath("chart-explore.png")));
-        auto* box = Find("Text1_3");  // its tooltip, drawn where it would appear
-        const QPoint at(box->width() / 2, box->height() / 2);
-        QHelpEvent help(QEvent::ToolTip, at, box->mapToGlobal(at));
-        QApplication::sendEvent(box, &help);
-        QTRY_VERIFY(QToolTip::isVisible());
-        for (QWidget* tip : QApplication::topLevelWidgets())
-            if (tip->inherits("QTipLabel") && tip->isVisible())
-                QPainter(&picture).drawImage(box->mapTo(window.get(), at + QPoint(12, 16)),
-                                             tip->grab().toImage());
-        QVERIFY(picture.save(out.filePath("value-provenance.png")));
-        QToolTip::hideText();
-        QApplication::setFont(before);
-    }
-
     // --- the health limits ---
 
     // The sample pass under the shipped limits.ini, records 141 and 142 given values out of range:
     // the marks follow the record shown, counted back for persistence, and are counted beside the
-    // chart statistics. With KELVANOR_DOC_SHOTS (as above) the pictures of
-    // record 142.
-    void limitMarksCountsAndPictures() {
-        const QString shots = qEnvironmentVariable("KELVANOR_DOC_SHOTS");
-        if (!shots.isEmpty()) SetFontSize(7.5);
+    // chart statistics.
+    void limitMarksAndCounts() {
         QFile::copy(QCoreApplication::applicationDirPath() + "/limits.ini",
                     dir->filePath("limits.ini"));
         Start("TCP_SERVER = localhost\r\nTCP_PORT=8001\r\n");
-        window->ShowWhole();
         Open({sample});
         const double patch[][3] = {{141, 3, 8.62}, {142, 3, 8.62},  {141, 5, 38},
                                    {142, 5, 38},   {142, 48, 43.5}, {142, 12, 4},
@@ -401,14 +342,6 @@ private slots:
         QCOMPARE(seen, QString::fromUtf8("------solid▲dashed▼solid◆"));
         QVERIFY(
             Find<QLabel>("ChartStats")->text().startsWith("limits: 3 red, 4 yellow   |   min "));
-        for (int page : {1, 0}) {
-            if (shots.isEmpty()) break;
-            Find<QTabWidget>("SSTab1")->setCurrentIndex(page);
-            QCoreApplication::processEvents();
-            const QString name = QString("limits-page%1-%2.png").arg(page + 1);
-            QVERIFY(window->grab().save(
-                QDir(shots).filePath(name.arg(qRound(window->devicePixelRatio() * 100)))));
-        }
     }
 };
 

@@ -15,73 +15,61 @@
 namespace kelvanor {
 namespace {
 
-TEST(Limits, ReadsGoodLinesAndNamesEveryBadOneByItsLine) {
+// Good lines read (equal bounds, persistence 1 included) and every bad one
+// named by its line; then each value of a channel in turn, at and just beyond
+// each bound and code: its level (-, Y, R) and the bound it crosses there.
+TEST(Limits, ReadsTheFileAndJudgesValuesAtEachBoundAndCode) {
     const LimitSet set = ParseLimits(
         "# limits\r\n\r\n3 = red_low 6.0, yellow_low 6.6, yellow_high 8.3, red_high 8.5, "
-        "persistence 2  # VOC\r\n0 = allowed 3 4 5\n12 = RED 1 4 8, Yellow 0\n48 red_high 50\n"
-        "118 = red_high 1\nx = red_high 1\n47 = red_hgh 1\n47 = red_high\n47 = red_high 1,5\n"
-        "47 = red_low 10, red_high 5\n47 = red_high 1, persistence 0\n47 = persistence 2\n3 = "
-        "red_high 9\n"
-        " 47 = yellow_high 80, red_high +1e2, persistence 3\n50 = red_high 4O\n51 = allowed\n"
-        "53 = red_high 5, red_high 6\n54 =\n55 = red_high nan");
-    std::vector<int> lines, channels;
-    for (const LimitProblem& p : set.problems) lines.push_back(p.line);
-    for (int c = 0; c < kChannelCount; ++c)
-        if (set.Of(c)) channels.push_back(c);
-    EXPECT_EQ(lines, std::vector<int>({6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 17, 18, 19, 20, 21}));
-    EXPECT_EQ(channels, std::vector<int>({0, 3, 12, 47}));
-    const ChannelLimits &voc = *set.Of(3), &solar = *set.Of(47);
-    EXPECT_EQ(std::tuple(*voc.redLow, *voc.yellowLow, *voc.yellowHigh, *voc.redHigh,
-                         voc.persistence, *solar.redHigh, solar.persistence, !solar.redLow),
-              std::tuple(6.0, 6.6, 8.3, 8.5, 2, 100.0, 3, true));
-    for (const char* problem :
-         {"; line 9: unknown word \"red_hgh\"; line ignored; line 10: \"red_high\"",
-          "; line 15: channel 3 already has limits on line 3;"})
-        EXPECT_NE(set.ProblemText("f").find(problem), std::string::npos) << problem;
-    EXPECT_EQ(ParseLimits("9").ProblemText("f"), "f line 1: no \"=\"; line ignored");
-}
+        "persistence 2  # VOC\r\n0 = allowed 3 4 5, yellow 4\n12 = RED 1 4 8, Yellow 0\n48 "
+        "red_high 50\n118 = red_high 1\nx = red_high 1\n47 = red_hgh 1\n47 = red_high\n47 = "
+        "red_high 1,5\n47 = red_low 10, red_high 5\n47 = red_high 1, persistence 0\n47 = "
+        "persistence 2\n3 = red_high 9\n 47 = yellow_high 80, red_high +1e2, persistence 1\n50 = "
+        "red_high 4O\n51 = allowed\n53 = red_high 5, red_high 6\n54 =\n55 = red_high nan\n4 = "
+        "red_high 1\n5 = red_low 2, yellow_low 2");
+    std::string read;  // the lines named, then the channels given limits
+    for (const LimitProblem& p : set.problems) read += std::to_string(p.line) + " ";
+    for (int c = 0; c < kChannelCount; ++c) read += set.Of(c) ? "c" + std::to_string(c) + " " : "";
+    EXPECT_EQ(read, "6 7 8 9 10 11 12 13 14 15 17 18 19 20 21 c0 c3 c4 c5 c12 c47 ");
+    EXPECT_EQ(std::pair(set.Of(3)->persistence, set.Of(47)->persistence), std::pair(2, 1));
+    EXPECT_EQ(ParseLimits("9\n3 = red_high 1\n47 = red_hgh 1\n47 = red_high\n3 = red_high 9")
+                  .ProblemText("f"),
+              "f line 1: no \"=\"; line ignored; line 3: unknown word \"red_hgh\"; line ignored; "
+              "line 4: \"red_high\" takes one number; line ignored; line 5: channel 3 already has "
+              "limits on line 2; line ignored");
 
-TEST(Limits, ValuesOnABoundAreInsideItCodesMatchExactly) {
-    const LimitSet set = ParseLimits(
-        "3 = red_low 6, yellow_low 6.6, yellow_high 8.3, red_high 8.5\n4 = red_high 1\n"
-        "2 = allowed 3 4 5, yellow 4\n12 = red 1 4 8 12 16, yellow 0\n");
     auto below = [](double v) { return std::nextafter(v, -INFINITY); };
     auto above = [](double v) { return std::nextafter(v, INFINITY); };
-    using L = LimitLevel;
-    // channel, value, level, bound crossed at that level
-    const std::tuple<int, double, L, std::string> rows[] = {
-        {3, below(6), L::Red, "red_low 6"},
-        {3, 6, L::Yellow, "yellow_low 6.6"},
-        {3, below(6.6), L::Yellow, "yellow_low 6.6"},
-        {3, 6.6, L::None, ""},
-        {3, 8.3, L::None, ""},
-        {3, above(8.3), L::Yellow, "yellow_high 8.3"},
-        {3, 8.5, L::Yellow, "yellow_high 8.3"},
-        {3, above(8.5), L::Red, "red_high 8.5"},
-        {3, NAN, L::None, ""},
-        {4, 1.5, L::Red, "red_high 1"},
-        {2, 3, L::None, ""},
-        {2, 4, L::Yellow, "yellow code 4"},
-        {2, 2, L::Red, "allowed 3 4 5"},
-        {12, 4, L::Red, "red code 4"},
-        {12, 0, L::Yellow, "yellow code 0"}};
-    for (const auto& [c, v, level, bound] : rows) {
+    const std::tuple<int, std::vector<double>, std::string> rows[] = {
+        {3,
+         {below(6), 6, below(6.6), 6.6, 8.3, above(8.3), 8.5, above(8.5)},
+         "Rred_low 6|Yyellow_low 6.6|Yyellow_low 6.6|-|-|Yyellow_high 8.3|Yyellow_high 8.3|"
+         "Rred_high 8.5|"},
+        {4, {1.5, NAN}, "Rred_high 1|-|"},
+        {47, {-1e300, 100, above(100)}, "-|Yyellow_high 80|Rred_high 100|"},
+        {0, {3, 4, 2}, "-|Yyellow code 4|Rallowed 3 4 5|"},
+        {12, {4, 0}, "Rred code 4|Yyellow code 0|"}};
+    for (const auto& [c, values, expected] : rows) {
         const ChannelLimits& l = *set.Of(c);
-        EXPECT_EQ(LevelOf(l, v), level) << c << " = " << v;
-        EXPECT_EQ(BoundText(l, BoundCrossed(l, v, level), v), bound) << c << " = " << v;
+        std::string got;
+        for (double v : values)
+            got += std::string("-YR").at(static_cast<int>(LevelOf(l, v))) +
+                   BoundText(l, BoundCrossed(l, v, LevelOf(l, v)), v) + "|";
+        EXPECT_EQ(got, expected) << c;
     }
     // Red that persisted only as yellow names the bound it crosses there.
-    EXPECT_EQ(BoundText(*set.Of(4), BoundCrossed(*set.Of(4), 2, L::Yellow), 2), "red_high 1");
+    EXPECT_EQ(BoundText(*set.Of(4), BoundCrossed(*set.Of(4), 2, LimitLevel::Yellow), 2),
+              "red_high 1");
 }
 
-TEST(Limits, PersistenceCountsBackAcrossFilesButNotBeforeAnImport) {
+// Persistence counts back across files but not before an import; the red
+// notice of a live arrival; the silence watch (STALE_SECONDS) of the link.
+TEST(Limits, PersistenceRedNoticeAndSilence) {
     testing::TempDir dir;
     testing::WriteFile(dir.File("a.kss"), testing::VocPass({8000, 8600, 8600, 8400, 8600}));
     testing::WriteFile(dir.File("b.kss"), testing::VocPass({8600, 5000}));
     Session s;
-    // Channel 0, the packet counter, is yellow in every record.
-    s.limits = ParseLimits(
-        "3 = red_low 6, yellow_high 8.3, red_high 8.5, persistence 2\n0 = yellow_low 1e9");
+    s.limits = ParseLimits("3 = red_low 6, yellow_high 8.3, red_high 8.5, persistence 2");
     ImportHooks hooks;
     // Channel 3's mark record by record, and the red notice where one is raised.
     auto import = [&](const std::vector<std::string>& files) {
@@ -90,8 +78,7 @@ TEST(Limits, PersistenceCountsBackAcrossFilesButNotBeforeAnImport) {
         std::string marks;
         for (int n = 1; n <= s.RecordCount(); ++n) {
             const LimitMark m = MarkRecord(s.limits, s.records, n)[3];
-            marks += std::string("-YR").at(static_cast<int>(m.level)) +
-                     BoundText(*s.limits.Of(3), m.bound, 0) +
+            marks += "-YR"[static_cast<int>(m.level)] + BoundText(*s.limits.Of(3), m.bound, 0) +
                      RaisedToRedText(s.limits, s.records, n);
         }
         return marks;
@@ -100,13 +87,9 @@ TEST(Limits, PersistenceCountsBackAcrossFilesButNotBeforeAnImport) {
               "--Rred_high 8.5RED: EPS Battery VOC 8.6 (red_high 8.5)Yyellow_high 8.3Yyellow_high "
               "8.3Rred_high 8.5RED: EPS Battery VOC 8.6 (red_high 8.5)Rred_low 6");
     EXPECT_EQ(import({dir.File("b.kss")}), "-Rred_low 6RED: EPS Battery VOC 5 (red_low 6)");
-    const LimitCounts counts = CountMarks(MarkRecord(s.limits, s.records, 2));
-    EXPECT_EQ(std::pair(counts.red, counts.yellow), std::pair(1, 1));
     EXPECT_FALSE(ReadLimitsFile(dir.File("none.ini"), s.limits));  // no file: no limits, no problem
-}
-
-TEST(Limits, SilenceWatchCountsFromTheLastBeacon) {
-    auto at = [](int s) { return StaleWatch::TimePoint{} + std::chrono::seconds(s); };
+    // The silence watch counts from the last beacon.
+    auto at = [](int sec) { return StaleWatch::TimePoint{} + std::chrono::seconds(sec); };
     StaleWatch watch;  // STALE_SECONDS=60, the link up at 0 s, a beacon at 50 s
     watch.SetSeconds(60);
     watch.Start(at(0));
