@@ -11,11 +11,12 @@
 namespace kelvanor {
 namespace {
 
-// server|port text|port|screenshot button|image path|follow newest|problems
+// server|port text|port|screenshot button|image path|follow newest|stale seconds|problems
 std::string Fields(const Configuration& c) {
     return c.server + "|" + c.portText + "|" + (c.port ? std::to_string(*c.port) : "-") + "|" +
            (c.screenshotButton ? "shot" : "") + "|" + c.imagePath + "|" +
-           (c.followNewest ? "follow" : "") + "|" + std::to_string(c.problems.size());
+           (c.followNewest ? "follow" : "") + "|" + std::to_string(c.staleSeconds) + "|" +
+           std::to_string(c.problems.size());
 }
 
 // Keys in any case with blanks around, values upper-cased (but the image
@@ -24,11 +25,11 @@ std::string Fields(const Configuration& c) {
 // number is a problem, not fatal.
 TEST(ShellTest, ConfIniScreenshotNamesAndProgramPaths) {
     const std::pair<const char*, const char*> conf[] = {
-        {"tcp_server = lh\r\nSCREENSHOT=yes\r\nfollow_newest = yes\r\n", "LH||-|shot|/p/|follow|0"},
-        {"#TCP_PORT=9\r\n #TCP_PORT=9\r\nTCP_SERVER=a=b\r\n", "A=B||-|shot|/p/||0"},
-        {"COLOUR=RED\r\nTCP_PORT= 8001 ", "|8001|8001|shot|/p/||0"},
-        {"Image_Path = /D/x/\r\nSCREENSHOT=\r\njunk\r\n\r\n   \r\nTCP_PORT=t", "|T|-||/D/x/||2"},
-        {"TCP_SERVER=a\nTCP_SERVER=b\nTCP_PORT=8001\r\nTCP_PORT=x", "B|X|-|shot|/p/||1"},
+        {"tcp_server = lh\r\nSCREENSHOT=yes\r\nfollow_newest = yes\r\n", "LH||-|shot|/p/|follow|0|0"},
+        {"#TCP_PORT=9\r\n #TCP_PORT=9\r\nTCP_SERVER=a=b\r\n", "A=B||-|shot|/p/||0|0"},
+        {"COLOUR=RED\r\nTCP_PORT= 8001 \r\nSTALE_SECONDS=300", "|8001|8001|shot|/p/||300|0"},
+        {"Image_Path = /D/x/\r\nSCREENSHOT=\r\njunk\r\n\r\n   \r\nTCP_PORT=t", "|T|-||/D/x/||0|2"},
+        {"TCP_SERVER=a\nTCP_SERVER=b\nTCP_PORT=8001\r\nTCP_PORT=x\nSTALE_SECONDS=-1", "B|X|-|shot|/p/||0|2"},
     };
     for (auto [text, fields] : conf) EXPECT_EQ(Fields(ParseConfiguration(text, "/p/")), fields);
     // The name of the data file in the image folder, "txt" made "bmp"; never a
