@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "acquire/frame_tap.h"
 #include "acquire/recording_writer.h"
 #include "acquire/utc_clock.h"
 
@@ -61,6 +62,21 @@ TEST(UtcTextTest, DateTimeAndMillisecondsOfTheUtcClock) {
                       std::chrono::milliseconds(c.milliseconds))),
                   c.text);
     }
+}
+
+// The reception time a text names, as the archive stores it: UTC
+// milliseconds since 1970 ("-": none).
+TEST(UtcTextTest, MillisecondsOfAText) {
+    const std::pair<const char*, long long> cases[] = {
+        {"1970-01-01 00:00:00", 0}, {"2020-11-29 21:20:01.141 UTC", 1606684801141},
+        {"2020-11-29T21:20:01Z", 1606684801000}, {"2000-02-29 23:59:59.999", 951868799999},
+        {"1969-12-31 23:59:59.9", -1000}, {"2020-11-29 21:20", -1},  // too short
+        {"2020-11-29 21:60:01", -1}, {"2020-11-29 24:00:00", -1}, {"2020-11-29 21:20:60", -1},
+        {"2020-13-29 21:20:01", -1}, {"2020-11-32 21:20:01", -1}, {"0000-11-29 21:20:01", -1},
+        {"2020/11-29 21:20:01", -1}, {"2020-11/29 21:20:01", -1}, {"2020-11-29_21:20:01", -1},
+        {"2020-11-29 21.20:01", -1}, {"2020-11-29 21:20.01", -1}, {"2020-11-29 2x:20:01", -1},
+        {"2020-11-29 21:20:01.x41", -1}, {"2020-11-29 21:59:59", 1606687199000}};
+    for (auto [text, ms] : cases) EXPECT_EQ(UtcMilliseconds(text).value_or(-1), ms) << text;
 }
 
 }  // namespace
