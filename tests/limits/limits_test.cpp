@@ -26,11 +26,12 @@ TEST(Limits, ReadsTheFileAndJudgesValuesAtEachBoundAndCode) {
         "red_high 1,5\n47 = red_low 10, red_high 5\n47 = red_high 1, persistence 0\n47 = "
         "persistence 2\n3 = red_high 9\n 47 = yellow_high 80, red_high +1e2, persistence 1\n50 = "
         "red_high 4O\n51 = allowed\n53 = red_high 5, red_high 6\n54 =\n55 = red_high nan\n4 = "
-        "red_high 1\n5 = red_low 2, yellow_low 2");
+        "red_high 1\n5 = red_low 2, yellow_low 2\n6 = red_high 1, persistence 10000\n7 = red_high 1, "
+        "persistence 10001");
     std::string read;  // the lines named, then the channels given limits
     for (const LimitProblem& p : set.problems) read += std::to_string(p.line) + " ";
     for (int c = 0; c < kChannelCount; ++c) read += set.Of(c) ? "c" + std::to_string(c) + " " : "";
-    EXPECT_EQ(read, "6 7 8 9 10 11 12 13 14 15 17 18 19 20 21 c0 c3 c4 c5 c12 c47 ");
+    EXPECT_EQ(read, "6 7 8 9 10 11 12 13 14 15 17 18 19 20 21 25 c0 c3 c4 c5 c6 c12 c47 ");
     EXPECT_EQ(std::pair(set.Of(3)->persistence, set.Of(47)->persistence), std::pair(2, 1));
     EXPECT_EQ(ParseLimits("9\n3 = red_high 1\n47 = red_hgh 1\n47 = red_high\n3 = red_high 9")
                   .ProblemText("f"),
