@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <charconv>
+#include <optional>
 
 #include "acquire/file_io.h"
 
@@ -21,6 +22,14 @@ std::string Upper(std::string_view s) {
     std::string out(s);
     for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return out;
+}
+
+// The whole text as a number, nothing before or after it.
+std::optional<int> WholeNumber(std::string_view text) {
+    int number = 0;
+    const auto res = std::from_chars(text.data(), text.data() + text.size(), number);
+    if (res.ec != std::errc() || res.ptr != text.data() + text.size()) return std::nullopt;
+    return number;
 }
 
 }  // namespace
@@ -55,14 +64,8 @@ Configuration ParseConfiguration(std::string_view text, const std::string& progr
             config.server = value;
         } else if (key == "TCP_PORT") {
             config.portText = value;
-            std::int32_t port = 0;
-            auto res = std::from_chars(value.data(), value.data() + value.size(), port);
-            if (res.ec == std::errc() && res.ptr == value.data() + value.size()) {
-                config.port = port;
-            } else {
-                config.port.reset();
-                config.problems.push_back("TCP_PORT \"" + value + "\" is not a number");
-            }
+            config.port = WholeNumber(value);
+            if (!config.port) config.problems.push_back("TCP_PORT \"" + value + "\" is not a number");
         } else if (key == "SCREENSHOT") {
             config.screenshotButton = value == "YES";
         } else if (key == "FOLLOW_NEWEST") {
@@ -70,10 +73,8 @@ Configuration ParseConfiguration(std::string_view text, const std::string& progr
         } else if (key == "SERIAL_PORT") {
             config.serialPort = std::string(rawValue);
         } else if (key == "SERIAL_BAUD") {
-            int baud = 0;
-            auto res = std::from_chars(value.data(), value.data() + value.size(), baud);
-            if (res.ec == std::errc() && res.ptr == value.data() + value.size() && baud > 0) {
-                config.serialBaud = baud;
+            if (const auto baud = WholeNumber(value); baud && *baud > 0) {
+                config.serialBaud = *baud;
             } else {
                 config.problems.push_back("SERIAL_BAUD \"" + value + "\" is not a number; 9600 is used");
             }
@@ -97,10 +98,8 @@ Configuration ParseConfiguration(std::string_view text, const std::string& progr
             config.archive = std::string(rawValue);
             config.archiveOff = value == "NO";
         } else if (key == "STALE_SECONDS") {
-            int seconds = 0;
-            auto res = std::from_chars(value.data(), value.data() + value.size(), seconds);
-            if (res.ec == std::errc() && res.ptr == value.data() + value.size() && seconds >= 0) {
-                config.staleSeconds = seconds;
+            if (const auto seconds = WholeNumber(value); seconds && *seconds >= 0) {
+                config.staleSeconds = *seconds;
             } else {
                 config.problems.push_back("STALE_SECONDS \"" + value +
                                           "\" is not a number of seconds; off");
