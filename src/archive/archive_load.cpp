@@ -12,13 +12,9 @@
 
 namespace kelvanor {
 
-std::string UtcSecondsText(std::int64_t ms) {
-    using namespace std::chrono;
-    return UtcText(system_clock::time_point(milliseconds(ms))).substr(0, 19);
-}
+std::string UtcSecondsText(std::int64_t ms) { return UtcTextOfMilliseconds(ms).substr(0, 19); }
 
 std::string RxTimestampText(std::int64_t rxMs, RxTimeForm form, const RegionalSettings& regional) {
-    using namespace std::chrono;
     switch (form) {
         case RxTimeForm::Satnogs:
             return UtcSecondsText(rxMs);
@@ -27,7 +23,7 @@ std::string RxTimestampText(std::int64_t rxMs, RxTimeForm form, const RegionalSe
         case RxTimeForm::Recorder:
             break;
     }
-    return UtcText(system_clock::time_point(milliseconds(rxMs))) + " UTC";
+    return UtcTextOfMilliseconds(rxMs) + " UTC";
 }
 
 std::optional<std::int64_t> ParseUtcTime(std::string_view text) {
