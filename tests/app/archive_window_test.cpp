@@ -1,73 +1,45 @@
 // The window's archive: imports and live arrivals go in, "Open Archive
 // Range..." loads a range as an import loads a file, and an archive file the
 // window must not use is told and left alone.
-#include <QtTest>
-#include <QtWidgets>
-
-#include "acquire/kiss_framing.h"
 #include "archive/archive_tap.h"
 #include "sample_pass.h"
-#include "session/session.h"
-#include "support/plausible_beacon.h"
-#include "support/temp_dir.h"
+#include "support/window_fixture.h"
 #include "window/archive_range_dialog.h"
-#include "window/main_window.h"
 
 using namespace kelvanor;
 
-class ArchiveWindowTest : public QObject,
-                          public FileChooser,
-                          public MessageSink,
-                          public KeyStateSource,
-                          public RangeChooser {
+class ArchiveWindowTest : public QObject, public testing::WindowFixture, public RangeChooser {
     Q_OBJECT
 
-    bool Choose(const QString&, QStringList&) override { return false; }
-    void Information(const QString&, const QString& text) override { shown << text; }
-    int QueryShift() override { return 0; }
-    int QueryRightButton() override { return 0; }
     bool ChooseRange(const std::optional<std::pair<qint64, qint64>>& lastPass, qint64& from,
                      qint64& to) override {
         offered = *lastPass;
         std::tie(from, to) = std::pair(rangeFrom, lastPass->second);
         return true;
     }
-
-    QTemporaryDir dir;
-    QStringList shown;
     std::pair<qint64, qint64> offered;
     qint64 rangeFrom = 0;
-    std::unique_ptr<Session> session = std::make_unique<Session>();
-    std::unique_ptr<MainWindow> window;
 
-    void Start(const std::string& confIni) {
-        window.reset();
-        shown.clear();
-        testing::WriteFile(dir.filePath("conf.ini").toStdString(), confIni);
-        window = std::make_unique<MainWindow>(*session, *this, *this, *this,
-                                              dir.path().toStdString() + "/");
-        window->SetRangeChooser(this);
-        window->Form_Load();
+    void Start(const QByteArray& confIni) {
+        WindowFixture::Start(confIni, [this](MainWindow& w) { w.SetRangeChooser(this); });
     }
 
 private slots:
     void importsAndArrivalsGoInAndARangeLoadsAsAnImport() {
-        const QString sample = dir.filePath("p.kss");
+        const QString sample = dir->filePath("p.kss");
         testing::WriteFile(sample.toStdString(), samples::SimulatedRecording());
         Start("");  // the default archive, beside the program
         window->OpenFiles({sample});
-        window->HandleArrival(
-            QByteArray::fromStdString(KissFrame(testing::PlausibleBeacon(7).Frame())));
+        window->HandleArrival(testing::Wire(7));
         // The live beacon alone is the last pass; the range from the sample
         // pass's start to its end loads both.
         const auto pass = samples::SimulatedPass();
         rangeFrom = *UtcMilliseconds(pass.front().rxTimestamp);
         window->MnuOpenArchiveRange_Click();
         QCOMPARE(offered.second - offered.first, 1);
-        QCOMPARE(window->findChild<QLineEdit*>("Text2")->text(), QString("#1 / 301"));
+        QCOMPARE(Text("Text2"), QString("#1 / 301"));
         QCOMPARE(session->display.rxCaption, "RX Timestamp: " + pass.front().rxTimestamp);
-        QVERIFY(
-            window->findChild<QLineEdit*>("Text4")->text().startsWith("301 beacons loaded from "));
+        QVERIFY(Text("Text4").startsWith("301 beacons loaded from "));
         QVERIFY(shown.isEmpty());
         // The dialog opens on the last pass, up to the second after it.
         ArchiveRangeDialog dialog(std::pair<qint64, qint64>{1606684801141LL, 1606685399248LL},
@@ -76,7 +48,7 @@ private slots:
                  std::pair(1606684801141LL, 1606685400000LL));
         // A file that is not an archive (the sample) is told once; the window
         // goes on without an archive (the file left alone: the archive's test).
-        Start("ARCHIVE=" + sample.toStdString());
+        Start("ARCHIVE=" + sample.toUtf8());
         window->OpenFiles({sample});
         QCOMPARE(session->RecordCount(), 300);
         QVERIFY(window->archive() == nullptr && shown.size() == 1 &&

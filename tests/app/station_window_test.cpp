@@ -5,54 +5,34 @@
 #include <unistd.h>
 
 #include <QtNetwork>
-#include <QtTest>
-#include <QtWidgets>
 
-#include "acquire/kiss_framing.h"
-#include "session/session.h"
-#include "support/plausible_beacon.h"
-#include "window/main_window.h"
+#include "support/window_fixture.h"
 
 using namespace kelvanor;
 
-const QByteArray kWire = QByteArray::fromStdString(KissFrame(testing::PlausibleBeacon(1).Frame()));
+const QByteArray kWire = testing::Wire(1);
 
-class StationTest : public QObject, public FileChooser, public MessageSink, public KeyStateSource {
+class StationTest : public QObject, public testing::WindowFixture {
     Q_OBJECT
 
-    bool Choose(const QString&, QStringList&) override { return false; }
-    void Information(const QString&, const QString&) override {}
-    int QueryShift() override { return 0; }
-    int QueryRightButton() override { return 0; }
-
-    QTemporaryDir dir;
-    std::unique_ptr<Session> session;
-    std::unique_ptr<MainWindow> window;
     // Starts the window on a link in stream mode that reconnects.
     void Start(const QString& link) {
-        QFile f(dir.filePath("conf.ini"));
-        QVERIFY(f.open(QIODevice::WriteOnly) &&
-                f.write((link + "\r\nKISS_STREAM=YES\r\nRECONNECT=YES\r\n").toUtf8()) && f.flush());
-        session = std::make_unique<Session>();
-        window = std::make_unique<MainWindow>(*session, *this, *this, *this,
-                                              dir.path().toStdString() + "/");
-        window->Form_Load();
-        window->show();
+        WindowFixture::Start((link + "\r\nKISS_STREAM=YES\r\nRECONNECT=YES\r\n").toUtf8());
     }
-    QString Label(const char* name) { return window->findChild<QLabel*>(name)->text(); }
+    QString Label(const char* name) { return Find<QLabel>(name)->text(); }
 
 private slots:
     void cleanup() { window.reset(); }
 
     void serialTncOnSocatAndTheLostDevice() {
         if (QStandardPaths::findExecutable("socat").isEmpty()) QSKIP("socat is not installed");
-        const QString a = dir.filePath("a"), b = dir.filePath("b");
+        const QString a = dir->filePath("a"), b = dir->filePath("b");
         QProcess socat;
         socat.start("socat", {"pty,raw,echo=0,link=" + a, "pty,raw,echo=0,link=" + b});
         QVERIFY(QTest::qWaitFor([&] { return QFile::exists(a) && QFile::exists(b); }, 5000));
         Start("SERIAL_PORT=" + b + "\r\nSERIAL_BAUD=115200");
         QCOMPARE(Label("LabelSerial"), "[" + b + ":115200]");
-        QTest::mouseClick(window->findChild<QCheckBox*>("CheckSerial"), Qt::LeftButton);
+        QTest::mouseClick(Find<QCheckBox>("CheckSerial"), Qt::LeftButton);
         QTRY_COMPARE(Label("LabelSerial"), QString("Open"));
         const int tnc = ::open(a.toLocal8Bit().constData(), O_WRONLY | O_NOCTTY);
         QCOMPARE(::write(tnc, kWire.constData(), kWire.size()), kWire.size());
@@ -67,7 +47,7 @@ private slots:
         QTcpServer server;
         QVERIFY(server.listen(QHostAddress::LocalHost, 0));
         Start(QString("TCP_SERVER=127.0.0.1\r\nTCP_PORT=%1").arg(server.serverPort()));
-        QTest::mouseClick(window->findChild<QCheckBox*>("Check5"), Qt::LeftButton);
+        QTest::mouseClick(Find<QCheckBox>("Check5"), Qt::LeftButton);
         for (int records : {1, 2}) {
             QTRY_VERIFY_WITH_TIMEOUT(server.hasPendingConnections(), 5000);
             QTRY_COMPARE(Label("Label2"), QString("Connected"));

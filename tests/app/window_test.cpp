@@ -10,18 +10,15 @@
 #include <QtTest>
 #include <QtWidgets>
 
-#include "acquire/kiss_framing.h"
 #include "chart_view/chart_view.h"
 #include "sample_pass.h"
-#include "session/session.h"
-#include "support/plausible_beacon.h"
-#include "support/temp_dir.h"
 #include "support/widget_events.h"
+#include "support/window_fixture.h"
 #include "window/channel_pages.h"
-#include "window/main_window.h"
 #include "window/qt_interfaces.h"
 
 using namespace kelvanor;
+using testing::Wire;
 
 namespace {
 
@@ -36,49 +33,14 @@ QByteArray ReadBytes(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-QByteArray Wire(int packet) {
-    return QByteArray::fromStdString(KissFrame(testing::PlausibleBeacon(packet).Frame()));
-}
-
 }  // namespace
 
-// The fixture stands for the file dialog, the message boxes and the keys.
-class WindowTest : public QObject, public FileChooser, public MessageSink, public KeyStateSource {
+class WindowTest : public QObject, public testing::WindowFixture {
     Q_OBJECT
 
-    QStringList chosen, shown;  // the dialog's answer; the boxes shown
-    bool cancel = false;
-    int shift = 0, right = 0;  // 0x8000 held, 0x0001 pressed since the last query
-    bool Choose(const QString&, QStringList& paths) override {
-        if (!cancel) paths = chosen;
-        return !cancel;
-    }
-    void Information(const QString& t, const QString& s) override { shown << t + ": " + s; }
-    int QueryShift() override { return std::exchange(shift, shift & 0x8000); }
-    int QueryRightButton() override { return std::exchange(right, right & 0x8000); }
-
-    std::unique_ptr<Session> session;
-    std::unique_ptr<MainWindow> window;
     NoonClock clock;
-    std::unique_ptr<QTemporaryDir> dir;
     QString sample;  // the operator's recording of a pass
 
-    void Start(const QByteArray& confIni) {
-        window.reset();
-        session = std::make_unique<Session>();
-        QFile::remove(dir->filePath("conf.ini"));
-        if (!confIni.isNull())
-            testing::WriteFile(dir->filePath("conf.ini").toStdString(), confIni.toStdString());
-        window = std::make_unique<MainWindow>(*session, *this, *this, *this,
-                                              dir->path().toStdString() + "/");
-        window->Form_Load();
-        window->show();
-    }
-    template <typename T = QLineEdit>
-    T* Find(const QString& name) {
-        return window->findChild<T*>(name);
-    }
-    QString Text(const QString& box) { return Find(box)->text(); }
     // The record counter and the first value box, as the operator reads them.
     QString Shown() { return Text("Text2") + " " + Text("Text1_0"); }
     QScrollBar* Browser() { return Find<QScrollBar>("HScroll1"); }
@@ -93,7 +55,6 @@ private slots:
         dir = std::make_unique<QTemporaryDir>();
         sample = dir->filePath("2020-11-29_kelvanor.kss");
         testing::WriteFile(sample.toStdString(), samples::SimulatedRecording());
-        shown.clear();
         shift = right = 0;
         Start("TCP_SERVER = localhost\r\nTCP_PORT=8001\r\n");
     }
