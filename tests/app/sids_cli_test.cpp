@@ -21,8 +21,7 @@ protected:
         database = std::make_unique<testing::Background>("python3 " SIDS_SERVER_PATH " --log " +
                                                          dir.File("db.log") + " --port " + port +
                                                          " " + options + " >" + out);
-        const std::string line = testing::Await(out, "\n");
-        port = line.substr(line.rfind(':') + 1, line.find('\n') - line.rfind(':') - 1);
+        port = testing::AwaitPort(out);
     }
     // The replay server on a pass of `beacons` beacons, all at once, each
     // behind the time stamp it was recorded with (--kiss-stream takes them).

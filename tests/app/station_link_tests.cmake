@@ -21,13 +21,3 @@ add_test(NAME recorder_unit_verifies COMMAND sh -c [=[
     said=$(systemd-analyze verify --man=no "$2/kelvanor-recorder.service" 2>&1) && test -z "$said" || { echo "$said"; exit 1; }
   ]=] $<TARGET_FILE:kelvanor-cli> ${CMAKE_BINARY_DIR}/systemd/kelvanor-recorder.service ${CMAKE_CURRENT_BINARY_DIR})
 set_tests_properties(recorder_unit_verifies PROPERTIES SKIP_RETURN_CODE 77)
-
-if(TARGET kelvanor_window)
-    find_package(Qt6 6.4 REQUIRED COMPONENTS Test Widgets)
-    add_executable(kelvanor_station_window_tests ${CMAKE_CURRENT_LIST_DIR}/station_window_test.cpp)
-    set_target_properties(kelvanor_station_window_tests PROPERTIES AUTOMOC ON)
-    target_include_directories(kelvanor_station_window_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/..)
-    target_link_libraries(kelvanor_station_window_tests PRIVATE kelvanor_window Qt6::Test)
-    add_test(NAME station_window_tests COMMAND kelvanor_station_window_tests)
-    set_tests_properties(station_window_tests PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen TIMEOUT 60)
-endif()

@@ -1,46 +1,106 @@
 // The main window under the offscreen platform, driven through its widgets'
 // object names: what it shows of the session, which command each menu, key,
-// button and dialog runs, and what the operator sees of files and faults.
+// button and dialog runs, and what the operator sees of files and faults, of
+// the station link, the archive and forwarding.
 // The decoding, the texts and the export bytes are pinned by the core tests,
 // the conf.ini rules and the screenshot names by shell_test, recording faults
-// by live_arrival_test.
+// by live_arrival_test, escapes, split frames and time stamps of the station
+// link by station_link_test.
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QtNetwork>
 #include <QtTest>
 #include <QtWidgets>
+#include <functional>
 
+#include "acquire/kiss_framing.h"
+#include "archive/archive_tap.h"
 #include "chart_view/chart_view.h"
+#include "kelvanor_version.h"
 #include "sample_pass.h"
+#include "session/session.h"
+#include "support/plausible_beacon.h"
+#include "support/stepping_clock.h"
+#include "support/temp_dir.h"
 #include "support/widget_events.h"
-#include "support/window_fixture.h"
+#include "window/archive_range_dialog.h"
 #include "window/channel_pages.h"
+#include "window/main_window.h"
 #include "window/qt_interfaces.h"
 
 using namespace kelvanor;
-using testing::Wire;
 
 namespace {
 
-struct NoonClock : UtcClock {
-    std::chrono::system_clock::time_point Now() const override {
-        return std::chrono::sys_days{std::chrono::year{2021} / 2 / 4} + std::chrono::hours{12};
-    }
-};
+// A plausible beacon of packet number `packet` as it comes over a KISS link.
+QByteArray Wire(int packet) {
+    return QByteArray::fromStdString(KissFrame(testing::PlausibleBeacon(packet).Frame()));
+}
 
 QByteArray ReadBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    return QByteArray::fromStdString(testing::ReadFile(path.toStdString()));
 }
 
 }  // namespace
 
-class WindowTest : public QObject, public testing::WindowFixture {
+// The fixture stands for the file dialog, the message boxes, the keys and the
+// archive range dialog.
+class WindowTest : public QObject,
+                   public FileChooser,
+                   public MessageSink,
+                   public KeyStateSource,
+                   public RangeChooser {
     Q_OBJECT
 
-    NoonClock clock;
-    QString sample;  // the operator's recording of a pass
+    QStringList chosen, shown;  // the dialog's answer; the boxes shown
+    bool cancel = false;
+    int shift = 0, right = 0;  // 0x8000 held, 0x0001 pressed since the last query
+    std::pair<qint64, qint64> offered;  // the last pass the range dialog was offered
+    qint64 rangeFrom = 0;               // and the start of the range it answers
+    bool Choose(const QString&, QStringList& paths) override {
+        if (!cancel) paths = chosen;
+        return !cancel;
+    }
+    void Information(const QString& t, const QString& s) override { shown << t + ": " + s; }
+    int QueryShift() override { return std::exchange(shift, shift & 0x8000); }
+    int QueryRightButton() override { return std::exchange(right, right & 0x8000); }
+    bool ChooseRange(const std::optional<std::pair<qint64, qint64>>& lastPass, qint64& from,
+                     qint64& to) override {
+        offered = *lastPass;
+        std::tie(from, to) = std::pair(rangeFrom, lastPass->second);
+        return true;
+    }
 
+    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<Session> session;
+    std::unique_ptr<MainWindow> window;
+    testing::SteppingClock clock;  // on 2021-02-04
+    QString sample;                // the operator's recording of a pass
+
+    // Starts the program with `confIni` in the folder (none when null) on a new
+    // session; `beforeLoad` sets the window up before its Form_Load.
+    void Start(const QByteArray& confIni, const std::function<void(MainWindow&)>& beforeLoad = {}) {
+        window.reset();
+        shown.clear();
+        session = std::make_unique<Session>();
+        QFile::remove(dir->filePath("conf.ini"));
+        if (!confIni.isNull())
+            testing::WriteFile(dir->filePath("conf.ini").toStdString(), confIni.toStdString());
+        window = std::make_unique<MainWindow>(*session, *this, *this, *this,
+                                              dir->path().toStdString() + "/");
+        window->SetRangeChooser(this);
+        if (beforeLoad) beforeLoad(*window);
+        window->Form_Load();
+        window->show();
+    }
+    template <typename T = QLineEdit>
+    T* Find(const QString& name) {
+        return window->findChild<T*>(name);
+    }
+    QString Text(const QString& box) { return Find(box)->text(); }
+    QString Label(const QString& name) { return Find<QLabel>(name)->text(); }
     // The record counter and the first value box, as the operator reads them.
     QString Shown() { return Text("Text2") + " " + Text("Text1_0"); }
     QScrollBar* Browser() { return Find<QScrollBar>("HScroll1"); }
@@ -48,6 +108,10 @@ class WindowTest : public QObject, public testing::WindowFixture {
     void Open(const QStringList& paths, bool kiss = true) {
         chosen = paths;
         kiss ? window->MnuOpenKISSFile_Click() : window->MnuOpenServerLog_Click();
+    }
+    // Starts the window on a link in stream mode that reconnects.
+    void StartStream(const QString& link) {
+        Start((link + "\r\nKISS_STREAM=YES\r\nRECONNECT=YES\r\n").toUtf8());
     }
 
 private slots:
@@ -61,7 +125,7 @@ private slots:
     void cleanup() { window.reset(); }
 
     void startUpMenusConfIniAndRefusedConnection() {
-        QCOMPARE(Find<QLabel>("Label2")->text(), QString("[LOCALHOST:8001]"));
+        QCOMPARE(Label("Label2"), QString("[LOCALHOST:8001]"));
         QVERIFY(!Find<QCheckBox>("CheckSerial")->isVisible());  // no SERIAL_PORT, no serial box
         QString captions;  // each with one keyboard letter, distinct within its menu
         for (QAction* menu : window->menuBar()->actions()) {
@@ -303,6 +367,134 @@ private slots:
         QCOMPARE(seen, QString::fromUtf8("------solid▲dashed▼solid◆"));
         QVERIFY(
             Find<QLabel>("ChartStats")->text().startsWith("limits: 3 red, 4 yellow   |   min "));
+    }
+
+    // --- the station link ---
+
+    // A serial TNC on a socat pseudo-terminal pair, and the TCP client in
+    // stream mode coming back after the server dropped it.
+    void serialTncOnSocatAndTheLostDevice() {
+        if (QStandardPaths::findExecutable("socat").isEmpty()) QSKIP("socat is not installed");
+        const QString a = dir->filePath("a"), b = dir->filePath("b");
+        QProcess socat;
+        socat.start("socat", {"pty,raw,echo=0,link=" + a, "pty,raw,echo=0,link=" + b});
+        QVERIFY(QTest::qWaitFor([&] { return QFile::exists(a) && QFile::exists(b); }, 5000));
+        StartStream("SERIAL_PORT=" + b + "\r\nSERIAL_BAUD=115200");
+        QCOMPARE(Label("LabelSerial"), "[" + b + ":115200]");
+        QTest::mouseClick(Find<QCheckBox>("CheckSerial"), Qt::LeftButton);
+        QTRY_COMPARE(Label("LabelSerial"), QString("Open"));
+        const int tnc = ::open(a.toLocal8Bit().constData(), O_WRONLY | O_NOCTTY);
+        const QByteArray wire = Wire(1);
+        QCOMPARE(::write(tnc, wire.constData(), wire.size()), wire.size());
+        QTRY_COMPARE(session->RecordCount(), 1);
+        ::close(tnc);
+        socat.terminate();
+        QTRY_VERIFY(Label("LabelSerial").startsWith("Error:"));
+        QVERIFY(Label("LabelSerial").endsWith("next try in 1 s"));
+    }
+
+    void tcpStreamComesBackAfterTheServerDroppedIt() {
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+        StartStream(QString("TCP_SERVER=127.0.0.1\r\nTCP_PORT=%1").arg(server.serverPort()));
+        QTest::mouseClick(Find<QCheckBox>("Check5"), Qt::LeftButton);
+        for (int records : {1, 2}) {
+            QTRY_VERIFY_WITH_TIMEOUT(server.hasPendingConnections(), 5000);
+            QTRY_COMPARE(Label("Label2"), QString("Connected"));
+            QTcpSocket* peer = server.nextPendingConnection();
+            peer->write(Wire(1) + Wire(1).left(100));  // the cut frame is dropped with the link
+            QTRY_COMPARE(session->RecordCount(), records);
+            peer->close();
+            QTRY_COMPARE(Label("Label2"), QString("Peer is closing the connection"));
+            QVERIFY(session->statusText.find("next try in 1 s") != std::string::npos);
+        }
+    }
+
+    // --- the archive ---
+
+    // Imports and live arrivals go in, "Open Archive Range..." loads a range
+    // as an import loads a file, and an archive file the window must not use
+    // is told and left alone.
+    void importsAndArrivalsGoInAndARangeLoadsAsAnImport() {
+        Start("");  // the default archive, beside the program
+        window->OpenFiles({sample});
+        window->HandleArrival(Wire(7));
+        // The live beacon alone is the last pass; the range from the sample
+        // pass's start to its end loads both.
+        const auto pass = samples::SimulatedPass();
+        rangeFrom = *UtcMilliseconds(pass.front().rxTimestamp);
+        window->MnuOpenArchiveRange_Click();
+        QCOMPARE(offered.second - offered.first, 1);
+        QCOMPARE(Text("Text2"), QString("#1 / 301"));
+        QCOMPARE(session->display.rxCaption, "RX Timestamp: " + pass.front().rxTimestamp);
+        QVERIFY(Text("Text4").startsWith("301 beacons loaded from "));
+        QVERIFY(shown.isEmpty());
+        // The dialog opens on the last pass, up to the second after it.
+        ArchiveRangeDialog dialog(std::pair<qint64, qint64>{1606684801141LL, 1606685399248LL},
+                                  nullptr);
+        QCOMPARE(std::pair(dialog.FromMs(), dialog.ToMs()),
+                 std::pair(1606684801141LL, 1606685400000LL));
+        // A file that is not an archive (the sample) is told once; the window
+        // goes on without an archive (the file left alone: the archive's test).
+        Start("ARCHIVE=" + sample.toUtf8());
+        window->OpenFiles({sample});
+        QCOMPARE(session->RecordCount(), 300);
+        QVERIFY(window->archive() == nullptr && shown.size() == 1 &&
+                shown[0].contains("not a KELVANOR archive"));
+    }
+
+    // --- forwarding ---
+
+    // Live beacons go to a telemetry database on 127.0.0.1 that first hangs
+    // (and to a second one that is down): imports are never forwarded, and the
+    // window goes on handling arrivals and events while a request waits for
+    // its time-out.
+    void liveBeaconsGoOutImportsDoNotAndTheWindowKeepsUpWhileTheServerHangs() {
+        const QString log = dir->filePath("db.log"), pass = dir->filePath("pass.kss");
+        QProcess database;
+        database.start("python3", {SIDS_SERVER_PATH, "--log", log, "--answers", "hang"});
+        QVERIFY(database.waitForReadyRead(5000));
+        const QByteArray port = database.readLine().split(':').last().trimmed();
+        testing::WriteFile(pass.toStdString(), samples::SimulatedRecording(5));
+        Start("SIDS_URL=http://127.0.0.1:1/\r\nSIDS_URL=http://127.0.0.1:" + port +
+                  "/\r\nSIDS_NORAD_ID=99999\r\nSIDS_CALLSIGN=n0call"
+                  "\r\nSIDS_LATITUDE=49.7\r\nSIDS_LONGITUDE=8.9\r\n",
+              [this](MainWindow& w) {
+                  w.SetForwardTimeout(std::chrono::seconds(2));
+                  w.SetRecordingDir(dir->path().toStdString() + "/");
+              });
+        window->OpenFiles({pass});
+
+        // Two beacons while the server holds the first request (a stream's own
+        // time stamps: the kelvanor-cli test).
+        int ticks = 0;
+        QTimer ticker;
+        connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+        ticker.start(50);
+        QElapsedTimer handling;
+        for (int packet : {1, 2}) {
+            handling.start();
+            window->HandleArrival(Wire(packet));
+            QVERIFY(handling.elapsed() < 100);
+            QTest::qWait(500);
+        }
+        QVERIFY(ticks >= 10);  // about 20 without load
+        QTRY_COMPARE_WITH_TIMEOUT(
+            Find<QFrame>("Shape10")->toolTip().section(';', 0, 0),
+            QString("SiDS: 2 queued, 2 sent, 0 refused"), 10000);
+        QVERIFY(Find<QLabel>("Label2")->toolTip().contains("; last error: "));
+
+        // The first request timed out and went again; each with its beacon's
+        // reception time; the import sent nothing.
+        const QList<QByteArray> lines = ReadBytes(log).split('\n');
+        QCOMPARE(lines.size(), 4);  // and an empty rest
+        QCOMPARE(lines[0].mid(5), lines[1].mid(4));
+        for (int i : {1, 2}) {
+            QString rx = QString::fromStdString(session->records.Record(5 + i).RxTime.substr(0, 23));
+            QVERIFY(lines[i].startsWith(
+                ("201 99999 N0CALL " + rx.replace(' ', 'T') + "Z ").toLatin1()));
+        }
+        QVERIFY(lines[1].endsWith(" longLat 8.9E 49.7N " KELVANOR_VERSION));
     }
 };
 

@@ -2,33 +2,26 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <tuple>
+
 namespace kelvanor {
 namespace {
 
+// The temperature of a count at a battery voltage; counts outside 1..4095 and
+// no voltage have none.
 TEST(ThermistorTempTest, KnownAnswers) {
-    struct Case {
-        std::int16_t count, voltage;
-        bool battery;
-        double expected;
-    } cases[] = {
+    const std::tuple<std::int16_t, std::int16_t, bool, std::optional<double>> cases[] = {
         {2048, 8000, false, 4.7236}, {2048, 1, false, 4.7236}, {2048, -5000, false, 4.7236},
-        {2048, 8000, true, 5.1701},  {1000, 7400, false, 32.6512},
+        {2048, 8000, true, 5.1701},  {1000, 7400, false, 32.6512}, {1, 8000, false, 574.9616},
+        {4095, 8000, false, -106.9451}, {0, 8000, false, {}}, {-1, 8000, false, {}},
+        {4096, 8000, false, {}}, {5000, 8000, true, {}}, {2048, 0, false, {}},
     };
-    for (const Case& c : cases) {
-        auto t = ThermistorTemp(c.count, c.voltage, c.battery);
-        ASSERT_TRUE(t.has_value()) << c.count;
-        EXPECT_NEAR(*t, c.expected, 5e-5) << c.count << " " << c.voltage;
+    for (const auto& [count, voltage, battery, expected] : cases) {
+        const auto t = ThermistorTemp(count, voltage, battery);
+        ASSERT_EQ(t.has_value(), expected.has_value()) << count << " " << voltage;
+        if (t) EXPECT_NEAR(*t, *expected, 5e-5) << count << " " << voltage;
     }
-}
-
-TEST(ThermistorTempTest, UndefinedInputsFail) {
-    EXPECT_FALSE(ThermistorTemp(0, 8000, false));
-    EXPECT_FALSE(ThermistorTemp(-1, 8000, false));
-    EXPECT_FALSE(ThermistorTemp(4096, 8000, false));
-    EXPECT_FALSE(ThermistorTemp(5000, 8000, true));
-    EXPECT_FALSE(ThermistorTemp(2048, 0, false));
-    EXPECT_TRUE(ThermistorTemp(1, 8000, false));
-    EXPECT_TRUE(ThermistorTemp(4095, 8000, false));
 }
 
 TEST(BatteryStateOfChargeTest, KnownAnswers) {

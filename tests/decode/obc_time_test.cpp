@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <optional>
 #include <tuple>
 
 namespace kelvanor {
@@ -10,26 +11,20 @@ namespace {
 
 double DayNumber(double tai) { return (tai - 37) / 86400 + 0.5; }
 
+// The whole part (none beyond 32 bits) and the fraction of a number's 15-digit
+// text: 0.99999999999999999 prints as 1 and so has no fraction; below 1E-04
+// the text has the E form, no whole part, all fraction.
 TEST(WholeAndFractionPartTest, SplitThroughThe15DigitText) {
-    EXPECT_EQ(WholePart(5), 5);
-    EXPECT_EQ(FractionPart(5), 0);
-    EXPECT_EQ(WholePart(-2.5), -2);
-    EXPECT_EQ(FractionPart(-2.5), 0.5);
-    EXPECT_DOUBLE_EQ(FractionPart(23.98972222222222), 0.9897222222222);
-    EXPECT_EQ(WholePart(23.98972222222222), 23);
-    // 0.99999999999999999 prints as 1 and so has no fraction
-    EXPECT_EQ(WholePart(0.9999999999999999), 1);
-    EXPECT_EQ(FractionPart(0.9999999999999999), 0);
-    // below 1E-04 the text has the E form: no whole part, all fraction
-    EXPECT_EQ(WholePart(0.00001), 0);
-    EXPECT_EQ(FractionPart(-0.00001), 0.00001);
-}
-
-TEST(WholeAndFractionPartTest, WholePartsBeyond32BitsFail) {
-    EXPECT_EQ(WholePart(2147483647.5), 2147483647);
-    EXPECT_FALSE(WholePart(2147483648.5));
-    EXPECT_FALSE(WholePart(1e20));
-    EXPECT_FALSE(WholePart(std::numeric_limits<double>::quiet_NaN()));
+    const double kNaN = std::numeric_limits<double>::quiet_NaN();
+    const std::tuple<double, std::optional<std::int32_t>, double> cases[] = {
+        {5, 5, 0}, {-2.5, -2, 0.5}, {23.98972222222222, 23, 0.9897222222222},
+        {0.9999999999999999, 1, 0}, {0.00001, 0, 0.00001}, {-0.00001, 0, 0.00001},
+        {2147483647.5, 2147483647, 0.5}, {2147483648.5, {}, 0.5}, {1e20, {}, 0}, {kNaN, {}, 0},
+    };
+    for (const auto& [number, whole, fraction] : cases) {
+        EXPECT_EQ(WholePart(number), whole) << number;
+        if (number == number) EXPECT_DOUBLE_EQ(FractionPart(number), fraction) << number;
+    }
 }
 
 // On-board times as day numbers (or TAI seconds through DayNumber) in the

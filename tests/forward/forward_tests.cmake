@@ -1,6 +1,6 @@
 # Forwarding to telemetry databases: the request in kelvanor_forward_tests;
-# kelvanor-cli (kelvanor_sids_tests) and the window against a database
-# started on 127.0.0.1; included from tests/CMakeLists.txt.
+# kelvanor-cli (kelvanor_sids_tests) against a database started on 127.0.0.1
+# (the window's forwarding is in window_tests); included from tests/CMakeLists.txt.
 add_executable(kelvanor_forward_tests ${CMAKE_CURRENT_LIST_DIR}/sids_request_test.cpp)
 target_include_directories(kelvanor_forward_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/..)
 target_link_libraries(kelvanor_forward_tests PRIVATE kelvanor_forward GTest::gtest_main)
@@ -15,15 +15,3 @@ target_compile_definitions(kelvanor_sids_tests PRIVATE
 target_link_libraries(kelvanor_sids_tests PRIVATE kelvanor_samples kelvanor_forward kelvanor_version GTest::gtest_main)
 add_dependencies(kelvanor_sids_tests kelvanor-cli kelvanor-kiss-server)
 gtest_discover_tests(kelvanor_sids_tests PROPERTIES TIMEOUT 120)
-
-if(TARGET kelvanor_window)
-    find_package(Qt6 6.4 REQUIRED COMPONENTS Test Widgets)
-    add_executable(kelvanor_sids_window_tests ${CMAKE_CURRENT_LIST_DIR}/../app/sids_window_test.cpp)
-    set_target_properties(kelvanor_sids_window_tests PROPERTIES AUTOMOC ON)
-    target_include_directories(kelvanor_sids_window_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/..)
-    target_compile_definitions(kelvanor_sids_window_tests PRIVATE
-        SIDS_SERVER_PATH="${CMAKE_CURRENT_LIST_DIR}/../support/sids_server.py")
-    target_link_libraries(kelvanor_sids_window_tests PRIVATE kelvanor_window kelvanor_samples Qt6::Test)
-    add_test(NAME sids_window_tests COMMAND kelvanor_sids_window_tests)
-    set_tests_properties(sids_window_tests PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen TIMEOUT 60)
-endif()

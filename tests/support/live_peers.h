@@ -38,6 +38,13 @@ inline std::string Await(const std::string& path, const std::string& needle) {
     return text;
 }
 
+// The port a program started in the background names at the end of the first
+// line it writes to the file at `path` ("...:PORT").
+inline std::string AwaitPort(const std::string& path) {
+    const std::string line = Await(path, "\n");
+    return line.substr(line.rfind(':') + 1, line.find('\n') - line.rfind(':') - 1);
+}
+
 class LivePeers : public ::testing::Test {
 protected:
     // The replay server on 127.0.0.1 serving `recording`; returns its port.
@@ -47,8 +54,7 @@ protected:
         servers.push_back(std::make_unique<Background>(KELVANOR_KISS_SERVER_PATH " --port " + port +
                                                        " " + options + " " + recording + " >" +
                                                        out));
-        const std::string line = Await(out, "\n");
-        return line.substr(line.rfind(':') + 1, line.find('\n') - line.rfind(':') - 1);
+        return AwaitPort(out);
     }
     // kelvanor-cli's live reception, recording alone into rec/, exporting
     // out.csv, its lines in client.txt; returns its exit status.
