@@ -3,27 +3,18 @@
 // in the day's recording as its timestamp record plus the bytes as read.
 #include <unistd.h>
 
-#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <string_view>
 
 #include "acquire/live_arrival.h"
-#include "session/handlers.h"
-#include "acquire/utc_clock.h"
 #include "fuzz_session.h"
+#include "session/handlers.h"
+#include "support/stepping_clock.h"
 
 namespace {
-
-class FixedClock final : public kelvanor::UtcClock {
-public:
-    std::chrono::system_clock::time_point Now() const override {
-        return std::chrono::system_clock::time_point(std::chrono::milliseconds(1606684801141LL));
-    }
-};
 
 const std::string& RecordingDir() {
     static const std::string dir = [] {
@@ -39,8 +30,8 @@ const std::string& RecordingDir() {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace kelvanor;
     Session& s = fuzz::FreshSession();
-    const FixedClock clock;
-    const std::string path = RecordingDir() + "2020-11-29_kelvanor.kss";
+    const testing::SteppingClock clock;  // always 2021-02-04 12:54:56.123
+    const std::string path = RecordingDir() + "2021-02-04_kelvanor.kss";
     std::filesystem::remove(path);
 
     std::size_t expectedSize = 0;
