@@ -367,6 +367,13 @@ private slots:
         QCOMPARE(seen, QString::fromUtf8("------solid▲dashed▼solid◆"));
         QVERIFY(
             Find<QLabel>("ChartStats")->text().startsWith("limits: 3 red, 4 yellow   |   min "));
+        // Live beacons at 8.6 V: the second (persistence 2) is named in the status line.
+        BeaconEncoder hot = testing::PlausibleBeacon(9);
+        hot.SetBatteryMillivolts(8600);
+        for (bool named : {false, true}) {
+            window->HandleArrival(QByteArray::fromStdString(KissFrame(hot.Frame())));
+            QCOMPARE(Text("Text4").contains("RED: EPS Battery VOC 8.6 (red_high 8.5)"), named);
+        }
     }
 
     // --- the station link ---
@@ -396,7 +403,9 @@ private slots:
     void tcpStreamComesBackAfterTheServerDroppedIt() {
         QTcpServer server;
         QVERIFY(server.listen(QHostAddress::LocalHost, 0));
-        StartStream(QString("TCP_SERVER=127.0.0.1\r\nTCP_PORT=%1").arg(server.serverPort()));
+        StartStream(QString("TCP_SERVER=127.0.0.1\r\nTCP_PORT=%1\r\nSTALE_SECONDS=60")
+                        .arg(server.serverPort()));
+        window->SetClock(&clock);
         QTest::mouseClick(Find<QCheckBox>("Check5"), Qt::LeftButton);
         for (int records : {1, 2}) {
             QTRY_VERIFY_WITH_TIMEOUT(server.hasPendingConnections(), 5000);
@@ -404,6 +413,9 @@ private slots:
             QTcpSocket* peer = server.nextPendingConnection();
             peer->write(Wire(1) + Wire(1).left(100));  // the cut frame is dropped with the link
             QTRY_COMPARE(session->RecordCount(), records);
+            clock.now += std::chrono::seconds(75);  // then silent for 75 s
+            window->Timer1_Timer();
+            QCOMPARE(Label("Label2"), QString("Connected - no beacon for 75 s"));
             peer->close();
             QTRY_COMPARE(Label("Label2"), QString("Peer is closing the connection"));
             QVERIFY(session->statusText.find("next try in 1 s") != std::string::npos);

@@ -88,7 +88,13 @@ TEST(Limits, PersistenceRedNoticeAndSilence) {
               "--Rred_high 8.5RED: EPS Battery VOC 8.6 (red_high 8.5)Yyellow_high 8.3Yyellow_high "
               "8.3Rred_high 8.5RED: EPS Battery VOC 8.6 (red_high 8.5)Rred_low 6");
     EXPECT_EQ(import({dir.File("b.kss")}), "-Rred_low 6RED: EPS Battery VOC 5 (red_low 6)");
-    EXPECT_FALSE(ReadLimitsFile(dir.File("none.ini"), s.limits));  // no file: no limits, no problem
+    // No file: no limits and no problem; a folder: a problem of no line; a file: its limits.
+    testing::WriteFile(dir.File("l.ini"), "5 = red_high 90\r\n");
+    EXPECT_FALSE(ReadLimitsFile(dir.File("none.ini"), s.limits));
+    EXPECT_TRUE(ReadLimitsFile(dir.File(""), s.limits));
+    EXPECT_EQ(s.limits.problems.at(0).line, 0);
+    EXPECT_EQ(s.limits.problems.at(0).text.rfind("cannot read " + dir.File(""), 0), 0u);
+    EXPECT_TRUE(ReadLimitsFile(dir.File("l.ini"), s.limits) && s.limits.Of(5) && !s.limits.Of(3));
     // The silence watch counts from the last beacon.
     auto at = [](int sec) { return StaleWatch::TimePoint{} + std::chrono::seconds(sec); };
     StaleWatch watch;  // STALE_SECONDS=60, the link up at 0 s, a beacon at 50 s
