@@ -27,6 +27,7 @@
 
 #include "acquire/file_io.h"
 #include "acquire/kiss_framing.h"
+#include "acquire/recording_writer.h"
 #include "decode/regional_settings.h"
 #include "kelvanor_version.h"
 
@@ -82,15 +83,6 @@ long long StampMilliseconds(std::string_view text) {
         }
     }
     return ((kelvanor::DaysFromCivil(f[0], f[1], f[2]) * 24 + f[3]) * 60 + f[4]) * 60000LL + f[5] * 1000LL + f[6];
-}
-
-// The numeric timestamp frame: FEND, 0x09, 8 bytes big-endian, FEND.
-std::string NumericStamp(long long milliseconds) {
-    std::string record(1, kelvanor::kTimestampCommand);
-    for (int shift = 56; shift >= 0; shift -= 8) {
-        record.push_back(static_cast<char>(static_cast<unsigned long long>(milliseconds) >> shift));
-    }
-    return kelvanor::KissFrame(record);
 }
 
 // The data frames of a recording, split as the importer splits it: the pieces
@@ -179,10 +171,10 @@ std::vector<std::string> PassWrites(const std::vector<Frame>& frames, const Opti
     for (const Frame& f : frames) {
         std::string unit;
         if (o.timestamps) {
-            unit = NumericStamp(f.stamp >= 0 ? f.stamp
-                                             : std::chrono::duration_cast<std::chrono::milliseconds>(
-                                                   std::chrono::system_clock::now().time_since_epoch())
-                                                   .count());
+            const auto now = std::chrono::system_clock::now().time_since_epoch();
+            unit = kelvanor::NumericTimestampRecord(
+                f.stamp >= 0 ? f.stamp
+                             : std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
         }
         writes.push_back(unit + f.bytes);
     }

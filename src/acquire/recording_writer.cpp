@@ -14,6 +14,13 @@ std::string TimestampRecord(std::string_view rxTimestamp) {
     return out;
 }
 
+std::string NumericTimestampRecord(long long milliseconds) {
+    std::string record(1, kTimestampCommand);
+    for (int shift = 56; shift >= 0; shift -= 8)
+        record.push_back(static_cast<char>(static_cast<unsigned long long>(milliseconds) >> shift));
+    return KissFrame(record);
+}
+
 std::string RecordingEntry(std::string_view rxTimestamp, std::string_view chunk) {
     std::string out = TimestampRecord(rxTimestamp);
     out.append(chunk);

@@ -11,6 +11,11 @@ namespace kelvanor {
 // the 27-character reception time ("2021-02-04 12:54:56.123 UTC"), FEND.
 std::string TimestampRecord(std::string_view rxTimestamp);
 
+// The numeric form of a timestamp record, as a KISS server may send it
+// before a frame: 0x09 and the milliseconds since 1970 in 8 bytes, big-endian,
+// as one escaped KISS frame.
+std::string NumericTimestampRecord(long long milliseconds);
+
 // What the recorder appends for one received chunk: the timestamp record,
 // then the chunk exactly as received.
 std::string RecordingEntry(std::string_view rxTimestamp, std::string_view chunk);

@@ -72,7 +72,10 @@ bool ForwardQueue::Open(const std::string& stem, std::string& error) {
         start = lf + 1;
         if (IsRequestLine(line)) pending.push_back({std::string(line), start});
     }
-    return true;
+    // A note past the end: the journal was emptied and the program stopped
+    // before the note followed. Nothing after the end was done.
+    if (done > m_size && !WriteNote(m_size, error)) return false;
+    return ShortenIfAllDone(error);
 }
 
 bool ForwardQueue::Append(std::string_view body, std::string& error) {
@@ -92,11 +95,21 @@ bool ForwardQueue::WriteNote(std::uint64_t offset, std::string& error) {
     return WriteWholeFile(m_stem + ".done", std::to_string(offset) + "\r\n", error);
 }
 
+// The journal is emptied before the note goes back to its start, each on the
+// disk before the next step: a stop in between leaves a note past the end.
+bool ForwardQueue::ShortenIfAllDone(std::string& error) {
+    if (!pending.empty() || m_size < m_shortenFrom) return true;
+    if (::ftruncate(m_fd, 0) != 0 || ::fsync(m_fd) != 0)
+        return Fail(error, "cannot shorten " + m_stem + ".queue");
+    m_size = 0;
+    return WriteNote(0, error);
+}
+
 bool ForwardQueue::Done(std::string& error) {
     if (pending.empty()) return true;
     const std::uint64_t end = pending.front().end;
     pending.pop_front();
-    return WriteNote(end, error);
+    return WriteNote(end, error) && ShortenIfAllDone(error);
 }
 
 bool ForwardQueue::SetAside(std::string_view reason, std::string& error) {

@@ -12,7 +12,9 @@ namespace kelvanor {
 // journal offset up to which the lines are done (`<stem>.done`, replaced
 // whole by a rename) and the lines the server refused (`<stem>.refused`).
 // One program at a time holds a queue: the journal is locked while open.
-// Not thread-safe: its owner serialises the calls.
+// A journal whose lines are all done is emptied once it has grown to
+// `shortenFrom` bytes, so a station that forwards for months keeps a short
+// one. Not thread-safe: its owner serialises the calls.
 class ForwardQueue {
 public:
     struct Entry {
@@ -20,7 +22,7 @@ public:
         std::uint64_t end = 0;  // the journal offset after its line
     };
 
-    ForwardQueue() = default;
+    explicit ForwardQueue(std::uint64_t shortenFrom = 1 << 20) : m_shortenFrom(shortenFrom) {}
     ForwardQueue(const ForwardQueue&) = delete;
     ForwardQueue& operator=(const ForwardQueue&) = delete;
     ~ForwardQueue();
@@ -49,10 +51,12 @@ public:
 
 private:
     bool WriteNote(std::uint64_t offset, std::string& error);
+    bool ShortenIfAllDone(std::string& error);
 
     std::string m_stem;
     int m_fd = -1;
     std::uint64_t m_size = 0;
+    std::uint64_t m_shortenFrom;
 };
 
 // The file stem of a server's queue in `folder`: "sids-", the URL's letters

@@ -8,6 +8,7 @@
 #include "acquire/kiss_file_reader.h"
 #include "acquire/kiss_framing.h"
 #include "acquire/live_arrival.h"
+#include "acquire/recording_writer.h"
 #include "acquire/retry_pause.h"
 #include "session/session.h"
 #include "support/plausible_beacon.h"
@@ -26,13 +27,9 @@ using Strings = std::vector<std::string>;
 std::string Wire(unsigned packet) {
     return KissFrame(testing::PlausibleBeacon(packet, 660000037.5 + packet).Frame());
 }
-std::string Numeric(unsigned long long ms) {
-    std::string record(1, kTimestampCommand);
-    for (int shift = 56; shift >= 0; shift -= 8) record.push_back(static_cast<char>(ms >> shift));
-    return KissFrame(record);
-}
 
 TEST(KissStream, CutsStampsAndRecordsSoTheFileReimportsTheSame) {
+    const auto Numeric = &NumericTimestampRecord;
     const std::string a = Wire(0x00DBC0C0), b = Wire(7), b9 = b.substr(0, 9), b5 = b.substr(0, 5);
     const std::string foreign = KissFrame("\x01" + testing::PlausibleBeacon(3).Frame().substr(1));
     const std::string text = "2020-11-29 10:00:00.250 UTC", t = KissFrame("\x09" + text) + a;

@@ -1,7 +1,7 @@
-# Forwarding to telemetry databases: the request in kelvanor_forward_tests;
+# Forwarding to telemetry databases: the request and the queue in kelvanor_forward_tests;
 # kelvanor-cli (kelvanor_sids_tests) against a database started on 127.0.0.1
 # (the window's forwarding is in window_tests); included from tests/CMakeLists.txt.
-add_executable(kelvanor_forward_tests ${CMAKE_CURRENT_LIST_DIR}/sids_request_test.cpp)
+add_executable(kelvanor_forward_tests ${CMAKE_CURRENT_LIST_DIR}/forward_test.cpp)
 target_include_directories(kelvanor_forward_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/..)
 target_link_libraries(kelvanor_forward_tests PRIVATE kelvanor_forward GTest::gtest_main)
 gtest_discover_tests(kelvanor_forward_tests)

@@ -7,39 +7,27 @@
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
-namespace {
-
-int RunFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        std::fprintf(stderr, "cannot read %s\n", path.c_str());
-        return 1;
-    }
-    const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
-    return 0;
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
+    namespace fs = std::filesystem;
     int failures = 0, inputs = 0;
+    const auto run = [&](const fs::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+        if (!in) std::fprintf(stderr, "cannot read %s\n", path.c_str());
+        failures += !in;
+        ++inputs;
+        LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+    };
     for (int i = 1; i < argc; ++i) {
-        const std::filesystem::path arg(argv[i]);
-        if (std::filesystem::is_directory(arg)) {
-            for (const auto& entry : std::filesystem::recursive_directory_iterator(arg)) {
-                if (!entry.is_regular_file()) continue;
-                failures += RunFile(entry.path());
-                ++inputs;
-            }
-        } else if (std::filesystem::exists(arg)) {
-            failures += RunFile(arg);
-            ++inputs;
+        if (!fs::is_directory(argv[i])) {
+            if (fs::exists(argv[i])) run(argv[i]);
+            continue;
         }
+        for (const auto& entry : fs::recursive_directory_iterator(argv[i]))
+            if (entry.is_regular_file()) run(entry.path());
     }
     std::printf("%d inputs replayed\n", inputs);
     return failures == 0 ? 0 : 1;

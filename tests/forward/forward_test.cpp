@@ -1,8 +1,12 @@
 // The request a telemetry database gets for a frame, written out by hand,
-// and the settings that leave forwarding off.
-#include "forward/sids_request.h"
-
+// the settings that leave forwarding off, and a server's queue on disk: one
+// program at a time, and a journal that is emptied once all its lines are
+// done, without losing a line added later.
 #include <gtest/gtest.h>
+
+#include "forward/forward_queue.h"
+#include "forward/sids_request.h"
+#include "support/temp_dir.h"
 
 namespace kelvanor {
 namespace {
@@ -58,6 +62,33 @@ TEST(SidsRequest, SettingsThatLeaveForwardingOff) {
     std::string said = "old";
     EXPECT_FALSE(StationFrom({}, "v", said));  // no server: off without a word
     EXPECT_EQ(said, "");
+}
+
+// A journal of 100 bytes or more is emptied when its last line is done; a stop
+// after the emptying but before the note went back (the note past the end)
+// loses nothing added in the next run.
+TEST(ForwardQueue, HeldByOneProgramAndEmptiedWhenAllIsDone) {
+    testing::TempDir dir;
+    const std::string q = dir.File("q"), line = "noradID=1&" + std::string(40, 'x') + "&version=1";
+    std::string error;
+    {
+        ForwardQueue queue(100);
+        ASSERT_TRUE(queue.Open(q, error) && queue.Append(line, error) && queue.Append(line, error));
+        ForwardQueue other;
+        EXPECT_FALSE(other.Open(q, error));
+        EXPECT_EQ(error, q + ".queue is in use by another program");
+        EXPECT_TRUE(queue.Done(error));  // one line still to go
+        EXPECT_EQ(testing::ReadFile(q + ".queue"), line + "\r\n" + line + "\r\n");
+        EXPECT_TRUE(queue.Done(error));
+        EXPECT_EQ(testing::ReadFile(q + ".queue") + "|" + testing::ReadFile(q + ".done"), "|0\r\n");
+    }
+    testing::WriteFile(q + ".done", "124\r\n");
+    for (std::size_t run = 0; run < 3; ++run) {  // each run finds the lines of the runs before
+        ForwardQueue queue(1000);
+        ASSERT_TRUE(queue.Open(q, error)) << error;
+        ASSERT_EQ(queue.pending.size(), run);
+        EXPECT_TRUE(queue.Append(line, error));
+    }
 }
 
 }  // namespace
