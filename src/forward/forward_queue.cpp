@@ -5,10 +5,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #include "acquire/file_io.h"
 #include "acquire/utc_clock.h"
@@ -95,10 +97,22 @@ bool ForwardQueue::WriteNote(std::uint64_t offset, std::string& error) {
     return WriteWholeFile(m_stem + ".done", std::to_string(offset) + "\r\n", error);
 }
 
-// The journal is emptied before the note goes back to its start, each on the
-// disk before the next step: a stop in between leaves a note past the end.
+// What was forwarded stays on record: the journal's lines go to a file of
+// their own, named by the UTC time, before the journal is emptied; then the
+// note goes back to its start. Each step is on the disk before the next: a
+// stop in between leaves a second copy, or a note past the end.
 bool ForwardQueue::ShortenIfAllDone(std::string& error) {
     if (!pending.empty() || m_size < m_shortenFrom) return true;
+    std::string lines, name = UtcNowText(SystemUtcClock());  // "2026-12-07 06:23:00.123"
+    std::replace(name.begin(), name.end(), ' ', '_');
+    std::replace(name.begin(), name.end(), ':', '-');
+    const std::string copy = m_stem + ".sent-" + name;
+    std::error_code ec;
+    if (std::filesystem::exists(copy, ec)) return true;  // the next line done shortens it
+    if (!ReadWholeFile(m_stem + ".queue", lines, error) || !WriteWholeFile(copy, lines, error)) {
+        error = "cannot keep the sent lines in " + copy + ": " + error;
+        return false;
+    }
     if (::ftruncate(m_fd, 0) != 0 || ::fsync(m_fd) != 0)
         return Fail(error, "cannot shorten " + m_stem + ".queue");
     m_size = 0;

@@ -13,8 +13,9 @@ namespace kelvanor {
 // whole by a rename) and the lines the server refused (`<stem>.refused`).
 // One program at a time holds a queue: the journal is locked while open.
 // A journal whose lines are all done is emptied once it has grown to
-// `shortenFrom` bytes, so a station that forwards for months keeps a short
-// one. Not thread-safe: its owner serialises the calls.
+// `shortenFrom` bytes, its lines kept in `<stem>.sent-<UTC time>`, so a
+// station that forwards for months keeps a short journal and the whole
+// record. Not thread-safe: its owner serialises the calls.
 class ForwardQueue {
 public:
     struct Entry {

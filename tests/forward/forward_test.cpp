@@ -64,9 +64,9 @@ TEST(SidsRequest, SettingsThatLeaveForwardingOff) {
     EXPECT_EQ(said, "");
 }
 
-// A journal of 100 bytes or more is emptied when its last line is done; a stop
-// after the emptying but before the note went back (the note past the end)
-// loses nothing added in the next run.
+// A journal of 100 bytes or more is emptied when its last line is done, its
+// lines kept in a file named by the time; a stop after the emptying but before
+// the note went back (the note past the end) loses nothing added in the next run.
 TEST(ForwardQueue, HeldByOneProgramAndEmptiedWhenAllIsDone) {
     testing::TempDir dir;
     const std::string q = dir.File("q"), line = "noradID=1&" + std::string(40, 'x') + "&version=1";
@@ -81,6 +81,10 @@ TEST(ForwardQueue, HeldByOneProgramAndEmptiedWhenAllIsDone) {
         EXPECT_EQ(testing::ReadFile(q + ".queue"), line + "\r\n" + line + "\r\n");
         EXPECT_TRUE(queue.Done(error));
         EXPECT_EQ(testing::ReadFile(q + ".queue") + "|" + testing::ReadFile(q + ".done"), "|0\r\n");
+        std::string kept;  // the forwarded lines, in a file of their own
+        for (const auto& f : std::filesystem::directory_iterator(dir.path()))
+            if (f.path().filename().string().starts_with("q.sent-20")) kept += testing::ReadFile(f.path());
+        EXPECT_EQ(kept, line + "\r\n" + line + "\r\n");
     }
     testing::WriteFile(q + ".done", "124\r\n");
     for (std::size_t run = 0; run < 3; ++run) {  // each run finds the lines of the runs before
