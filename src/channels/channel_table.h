@@ -27,7 +27,6 @@ const ChannelInfo& Channel(int number);  // IndexOutOfRange outside 0..117
 
 inline constexpr std::string_view kPageCaptions[3] = {
     "Main | FSW | CDH", "EPS | UHF | S-Band | CIP | ADCS", "debug"};
-inline constexpr int kHiddenChannel = 52;
 
 // The captions of the channel name buttons and unit labels as the window
 // shows them. Before the first InitChannelLabels every name reads "Option1"

@@ -45,22 +45,14 @@ TEST(RecordingWriterTest, TimestampRecordThenTheChunkUnchanged) {
 }
 
 TEST(UtcTextTest, DateTimeAndMillisecondsOfTheUtcClock) {
-    const struct {
-        long long milliseconds;  // since 1970
-        const char* text;
-    } cases[] = {
-        {0, "1970-01-01 00:00:00.000"},
-        {60000, "1970-01-01 00:01:00.000"},
-        {3600000 - 1, "1970-01-01 00:59:59.999"},
-        {1606684801141, "2020-11-29 21:20:01.141"},
-        {951782400000, "2000-02-29 00:00:00.000"},
-        {-1, "1969-12-31 23:59:59.999"},
+    const std::pair<long long, const char*> cases[] = {  // milliseconds since 1970, the text
+        {0, "1970-01-01 00:00:00.000"},           {60000, "1970-01-01 00:01:00.000"},
+        {3600000 - 1, "1970-01-01 00:59:59.999"}, {1606684801141, "2020-11-29 21:20:01.141"},
+        {951782400000, "2000-02-29 00:00:00.000"}, {-1, "1969-12-31 23:59:59.999"},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(UtcText(std::chrono::system_clock::time_point(
-                      std::chrono::milliseconds(c.milliseconds))),
-                  c.text);
-    }
+    for (auto [ms, text] : cases)
+        EXPECT_EQ(UtcText(std::chrono::system_clock::time_point(std::chrono::milliseconds(ms))),
+                  text);
 }
 
 // The reception time a text names, as the archive stores it: UTC

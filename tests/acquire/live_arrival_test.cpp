@@ -71,6 +71,7 @@ TEST(LiveArrivalTest, TakenRecordedDecodedAndReadBack) {
         for (std::size_t i = 0; i < chunks.size(); ++i) {
             const ArrivalOutcome out = HandleArrival(*s, chunks[i], clock, dir.path().string());
             EXPECT_EQ(out.handled, taken[i]) << i;
+            EXPECT_EQ(out.decodeAttempted, records == 1) << i;  // exactly one frame of 201 bytes
             EXPECT_EQ(out.fileError, "");  // nothing said of an append that worked
             if (!taken[i]) continue;
             status = std::to_string(chunks[i].size()) + " bytes has been added to " + day;
@@ -168,9 +169,10 @@ TEST(LiveArrivalTest, FullDiskKeepsWholeEntriesAndResumes) {
 TEST(TrimFrameLogTest, KeepsTheNewestWholeLinesWithinTheLimit) {
     std::string log;  // 16890 bytes, lines of 15 to 17 bytes
     for (int i = 0; i < 1000; ++i) log += "line " + std::to_string(i) + " | 00AB\r\n";
-    // Over the limit, the newest whole lines that fit in three quarters of it stay.
+    // Over the limit, the newest whole lines that fit in three quarters of it
+    // stay (16886: they fill them exactly).
     const std::map<std::size_t, std::string> firstLines = {
-        {16890, "line 0 |"}, {16889, "line 255"}, {400, "line 983"}, {0, ""}};
+        {16890, "line 0 |"}, {16886, "line 255"}, {400, "line 983"}, {0, ""}};
     for (const auto& [limit, first] : firstLines) {
         std::string trimmed = log;
         TrimFrameLog(trimmed, limit);

@@ -30,7 +30,8 @@ const std::string kA = Line("2021-02-04 10:00:01", 1), kB = Line("2021-02-04 10:
 TEST(SatnogsReaderTest, HelpersAndWhichLinesBecomeRecords) {
     const std::pair<std::string_view, std::int32_t> hex[] = {
         {"FF", 255}, {"ff", 255}, {"0x1A", 26}, {"0X1a", 26}, {"&HFF", 255}, {"&hff", 255},
-        {"1G", 1},   {"G1", 0},   {"", 0},      {"\r", 0},    {"A\r", 10},   {"7", 7}, {"07", 7},
+        {"1G", 1},   {"1:", 1},   {"G1", 0},    {"", 0},      {"\r", 0},    {"A\r", 10},
+        {"7", 7},    {"07", 7},
         {std::string_view("1\0", 2), 1}};  // NUL is no digit
     for (auto [text, expected] : hex) EXPECT_EQ(HexToLong(text), expected) << text;
     // A text with LF and without CR LF changes, once.
@@ -51,6 +52,7 @@ TEST(SatnogsReaderTest, HelpersAndWhichLinesBecomeRecords) {
         // 199, 199.5, 201 bytes; an LF-only 200-byte line inside a CR LF file
         {H + C + kA.substr(0, 418) + C + kA.substr(0, 419) + C + kA + "00" + C + kA + L + "x" + C},
         {H + C + kA + "7" + L, "", {1}, 7},
+        {H + C + kA + C + kB + "\r", "", {1}},  // the last line, without LF, is kept, not handled
         {H + C + std::string(kA).replace(20 + 30, 8, "G55h7x0x") + C, "", {0x070500}},
         {H + C + std::string(kA).replace(20 + 30, 8, "50A0F00D") + C,
          "",
@@ -77,7 +79,7 @@ TEST(SatnogsReaderTest, HelpersAndWhichLinesBecomeRecords) {
     for (int i = 0; i < 10001; ++i) text += Line("2021-02-04 10:00:01", i % 2) + C;
     EXPECT_EQ(ReadSatnogsText(session->Road(), text, hooks), 10000);
     EXPECT_EQ(hooks.events, 100);  // at entries 10000, 9900, ... 100
-    EXPECT_EQ(hooks.busy, "on on on on on on on on ");  // each read; the import clears it
+    EXPECT_EQ(hooks.busy, "on on on on on on on on on ");  // each read; the import clears it
     EXPECT_EQ(session->counterText, "100");
     // 10001 log lines after the two count lines
     EXPECT_EQ(std::count(session->frameLog.begin(), session->frameLog.end(), '\n'), 2 + 10001);

@@ -53,10 +53,8 @@ TEST_F(PresentationTest, NeverWrittenSlotShowsTheZeroTexts) {
 }
 
 TEST_F(PresentationTest, EveryListedCodeShowsItsWordAndAnyOtherValueKeepsThePreviousText) {
-    const struct {
-        std::vector<int> channels;
-        std::map<int, std::string> words;
-    } lists[] = {
+    // the channels, the words of their codes
+    const std::pair<std::vector<int>, std::map<int, std::string>> lists[] = {
         {{2}, {{0, "BOOT"}, {1, "PHOENIX"}, {2, "SAFE"}, {3, "CHARGING"}, {4, "SCIENCE"}, {5, "TRANSITION"},
                {6, "TEST"}}},
         {{11}, {{0, "SUN POINT"}, {1, "FINE REF POINT"}}},
@@ -76,13 +74,13 @@ TEST_F(PresentationTest, EveryListedCodeShowsItsWordAndAnyOtherValueKeepsThePrev
                     {13, "FLASH NOT ARMED"}, {14, "THRUSTERS DISABLED"}, {15, "ATT ERR TOO HIGH"},
                     {16, "ASYNC REFUSED"}}},
     };
-    for (const auto& list : lists) {
-        for (int channel : list.channels) {
+    for (const auto& [channels, words] : lists) {
+        for (int channel : channels) {
             for (double value : {-1.0, 0.0, 1.0, 2.0, 3.0, 3.5, 4.0, 5.0, 6.0, 7.0, 8.0, 9.0, 10.0, 11.0, 12.0,
                                  13.0, 14.0, 15.0, 16.0, 17.0}) {
                 display.value[static_cast<std::size_t>(channel)] = "previous";
-                const auto word = list.words.find(static_cast<int>(value));
-                const bool listed = word != list.words.end() && value == word->first;
+                const auto word = words.find(static_cast<int>(value));
+                const bool listed = word != words.end() && value == word->first;
                 EXPECT_EQ(Show(channel, value), listed ? word->second : "previous")
                     << "channel " << channel << " value " << value;
             }

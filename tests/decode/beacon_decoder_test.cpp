@@ -186,7 +186,9 @@ TEST_F(BeaconDecoderTest, FailureRowsLeaveWhatWasWritten) {
 }
 
 TEST_F(BeaconDecoderTest, FullStoreLogsButStoresNothing) {
-    std::string frame = Plausible().Frame();
+    BeaconEncoder b = Plausible();
+    b.SetBatteryMillivolts(32767);  // the highest battery voltage that decodes
+    std::string frame = b.Frame();
     for (int i = 0; i < RecordStore::kCapacity; ++i) ASSERT_TRUE(Decode(frame).Stored());
     frame[0] = '\xC0';
     frameLog.clear();

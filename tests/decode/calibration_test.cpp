@@ -25,11 +25,9 @@ TEST(ThermistorTempTest, KnownAnswers) {
 }
 
 TEST(BatteryStateOfChargeTest, KnownAnswers) {
-    struct Case {
-        std::int16_t mv;
-        double expected;
-    } cases[] = {{8000, 84.86}, {7000, 24.73}, {6000, -2.4}, {8400, 107.57}, {0, -224480.55}};
-    for (const Case& c : cases) EXPECT_DOUBLE_EQ(BatteryStateOfCharge(c.mv), c.expected) << c.mv;
+    const std::pair<std::int16_t, double> cases[] = {
+        {8000, 84.86}, {7000, 24.73}, {6000, -2.4}, {8400, 107.57}, {0, -224480.55}};
+    for (auto [mv, soc] : cases) EXPECT_DOUBLE_EQ(BatteryStateOfCharge(mv), soc) << mv;
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace kelvanor {
@@ -16,11 +17,9 @@ public:
 };
 
 TEST(FrameBytesTest, AccessorsReadTheirByteOrderAndSignedness) {
-    const struct {
-        std::function<double(const FrameBytes&, int)> read;
-        std::vector<int> bytes;  // at offset 40
-        double expected;
-    } cases[] = {
+    using Read = std::function<double(const FrameBytes&, int)>;
+    // the accessor, the bytes at offset 40, the value
+    const std::tuple<Read, std::vector<int>, double> cases[] = {
         {&FrameBytes::ReadU8, {0x80}, 128},
         {&FrameBytes::ReadS8, {0x80}, -128},
         {&FrameBytes::ReadS8, {0x7F}, 127},
@@ -35,13 +34,12 @@ TEST(FrameBytesTest, AccessorsReadTheirByteOrderAndSignedness) {
         {&FrameBytes::ReadS32BE, {0, 0, 1, 2}, 258},
         {&FrameBytes::ReadF64BE, {0xC0, 0, 0, 0, 0, 0, 0, 0}, -2.0},
     };
-    for (const auto& c : cases) {
+    for (const auto& [read, bytes, expected] : cases) {
         std::string frame(255, '\0');
-        for (std::size_t i = 0; i < c.bytes.size(); ++i)
-            frame[40 + i] = static_cast<char>(c.bytes[i]);
+        for (std::size_t i = 0; i < bytes.size(); ++i) frame[40 + i] = static_cast<char>(bytes[i]);
         FrameBytes f;
         f.Load(frame);
-        EXPECT_EQ(c.read(f, 40), c.expected) << c.expected;
+        EXPECT_EQ(read(f, 40), expected) << expected;
     }
 }
 
