@@ -30,8 +30,8 @@ const std::string kA = Line("2021-02-04 10:00:01", 1), kB = Line("2021-02-04 10:
 TEST(SatnogsReaderTest, HelpersAndWhichLinesBecomeRecords) {
     const std::pair<std::string_view, std::int32_t> hex[] = {
         {"FF", 255}, {"ff", 255}, {"0x1A", 26}, {"0X1a", 26}, {"&HFF", 255}, {"&hff", 255},
-        {"1G", 1},   {"1:", 1},   {"G1", 0},    {"", 0},      {"\r", 0},    {"A\r", 10},
-        {"7", 7},    {"07", 7},
+        {"1G", 1},   {"1:", 1},   {"1h", 1},   {"G1", 0},    {"", 0},      {"\r", 0},
+        {"A\r", 10}, {"7", 7},    {"07", 7},
         {std::string_view("1\0", 2), 1}};  // NUL is no digit
     for (auto [text, expected] : hex) EXPECT_EQ(HexToLong(text), expected) << text;
     // A text with LF and without CR LF changes, once.

@@ -91,6 +91,8 @@ TEST(ChannelStatsTest, ExtremesAndMeanOfTheFiniteValues) {
         {{663000000.7, 663000600.2}, "min 663000001 V   max 663000600 V   mean 663000300 V"},
         // The mean of the largest doubles does not overflow to infinity.
         {{1.7e308, 1.7e308}, "min 1,7E+308 V   max 1,7E+308 V   mean 1,7E+308 V"},
+        // Six significant digits, but never more than 15 decimals.
+        {{1.234567e-11, 2e-11}, "min 1,2346E-11 V   max 2E-11 V   mean 1,6173E-11 V"},
     };
     for (const auto& [values, text] : cases)
         EXPECT_EQ(StatsText(ComputeStats(values), "V", ','), text);

@@ -53,6 +53,8 @@ TEST(FrameBytesTest, FieldsOutsideTheBufferAreIndexFailures) {
     EXPECT_THROW(f.ReadU16BE(254), IndexOutOfRange);
     EXPECT_NO_THROW(f.ReadF64BE(247));
     EXPECT_THROW(f.ReadF64BE(248), IndexOutOfRange);
+    EXPECT_NO_THROW(f.ReadU32LE(251) + f.ReadS32BE(251));
+    EXPECT_THROW(f.ReadU32LE(252), IndexOutOfRange);
     EXPECT_THROW(f.ReadBit(0, 8), IndexOutOfRange);
     EXPECT_THROW(f[255], IndexOutOfRange);
     EXPECT_THROW(f[-1], IndexOutOfRange);

@@ -68,6 +68,9 @@ TEST(ExportTest, NamesLayoutsAndAFullDisk) {
               "State of Charge                    C    |  EPS CDH Temp        a value longer than "
               "15C   \r\n");
     EXPECT_EQ(tlm.substr(tlm.size() - 44), "|  ADCS IMU Temp                      C   \r\n");
+    EXPECT_EQ(tlm.substr(tlm.find("EPS Temp "), 84),  // channels 54 and 55, each with its unit
+              "EPS Temp" + std::string(27, ' ') + "C    |  EPS CDH Current" + std::string(20, ' ') +
+                  "mA  \r\n");
     // An export replaces its file only once it is whole: on a disk that is full
     // the previous export stays as it was and nothing else is left behind.
     testing::SmallDisk disk(dir.File("disk"), "size=64k");
