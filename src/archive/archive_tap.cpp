@@ -28,14 +28,30 @@ void ArchiveTap::Fail(const std::string& error) {
     if (m_onFailure) m_onFailure(error + "; going on without the archive");
 }
 
+bool ArchiveTap::Commit() {
+    std::string error;
+    if (!m_archive->Commit(error)) {
+        Fail(error);
+        return false;
+    }
+    m_committedBeacons += m_beacons;
+    return true;
+}
+
+bool ArchiveTap::Begin() {
+    std::string error;
+    m_addedMs = m_clock();
+    m_beacons = 0;
+    if (!m_archive->Begin(error)) Fail(error);
+    return m_archive != nullptr;
+}
+
 void ArchiveTap::BeginSource(const std::string& source) {
     if (m_archive == nullptr) return;
+    // A source inside another (a live arrival during an import) starts afresh.
+    if (!m_sources.empty() && !Commit()) return;
+    if (!Begin()) return;
     std::string error;
-    if (m_sources.empty()) {
-        m_addedMs = m_clock();
-        m_beacons = 0;
-        if (!m_archive->Begin(error)) return Fail(error);
-    }
     const auto id = m_archive->SourceId(source, error);
     if (!id) return Fail(error);
     m_sources.push_back(*id);
@@ -52,10 +68,7 @@ void ArchiveTap::Take(const TakenFrame& frame) {
 void ArchiveTap::EndSource() {
     if (m_archive == nullptr || m_sources.empty()) return;
     m_sources.pop_back();
-    if (!m_sources.empty()) return;
-    std::string error;
-    if (!m_archive->Commit(error)) return Fail(error);
-    m_committedBeacons += m_beacons;
+    if (Commit() && !m_sources.empty()) Begin();  // the outer source goes on
 }
 
 }  // namespace kelvanor

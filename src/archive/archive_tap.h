@@ -14,7 +14,8 @@ namespace kelvanor {
 
 // Adds every frame the roads take to an archive: one transaction for each
 // outermost source (an imported file, a live arrival). A live arrival taken
-// in the middle of an import goes into the file's transaction. The first
+// in the middle of an import commits what the file added so far and gets a
+// transaction of its own; the file goes on in a new one. The first
 // failure (a full disk, a lost file) rolls the open transaction back, is
 // told once through `onFailure`, and the tap takes nothing more: the
 // program goes on without the archive.
@@ -36,6 +37,8 @@ public:
 
 private:
     void Fail(const std::string& error);
+    bool Commit();  // the open transaction, its beacons counted
+    bool Begin();
 
     std::unique_ptr<Archive> m_archive;
     std::function<void(const std::string&)> m_onFailure;

@@ -113,6 +113,14 @@ TEST(Archive, StoresEachReceptionOnce) {
         for (const auto& [name, contents] : files) station.Import(name, contents);
         EXPECT_EQ(Counts(*station.tap->archive()), expected);
     }
+    // A live arrival during an import is committed at once, with what the file added before it.
+    Station s;
+    s.tap->BeginSource("file");
+    s.tap->Take({Beacon(1), 0, RxTimeForm::Recorder, true, 0});
+    s.tap->BeginSource("live");
+    s.tap->Take({Beacon(2), 20000, RxTimeForm::Recorder, true, 0});
+    s.tap->EndSource();  // another reader sees both
+    EXPECT_EQ(Sql(s.dir.File("a.sqlite"), "SELECT count(*) FROM frames"), "2");
 }
 
 TEST(Archive, RangeLoadsTheBeaconsInsideOldestFirstWithTheirOwnTimes) {
