@@ -37,19 +37,6 @@ private:
     int m_fd;
 };
 
-// Writes all of `bytes`; false with errno set when a write fails.
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
 // A name for a temporary file beside `path`, unique within this process.
 std::string TemporaryName(const std::string& path) {
     static std::atomic<unsigned> counter{0};
@@ -102,6 +89,19 @@ bool ReadWholeFile(const std::string& path, std::string& contents, std::string& 
             sinceCall = 0;
             betweenBlocks();
         }
+    }
+    return true;
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            if (n == 0) errno = EIO;  // no progress: never spin
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
     }
     return true;
 }

@@ -20,6 +20,10 @@ inline constexpr const char* kNotRegularFile = "not a regular file";
 bool ReadWholeFile(const std::string& path, std::string& contents, std::string& error,
                    const std::function<void()>& betweenBlocks = {});
 
+// Writes all of `bytes` to the descriptor, going on after interruptions and
+// partial writes; false with errno set when a write fails.
+bool WriteAll(int fd, std::string_view bytes);
+
 // Writes byte text to a file, replacing it only once the new text is whole:
 // it goes to a fresh temporary file in the same folder, which is flushed,
 // synced and then renamed over the target. A failure (a full disk, say)

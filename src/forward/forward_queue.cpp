@@ -19,16 +19,6 @@ namespace kelvanor {
 
 namespace {
 
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
 bool Fail(std::string& error, const std::string& what) {
     error = what + ": " + std::strerror(errno);
     return false;
