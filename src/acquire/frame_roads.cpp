@@ -30,22 +30,28 @@ std::string NumericTimestampText(unsigned long long milliseconds, const Regional
     return out;
 }
 
+std::optional<unsigned long long> NumericTimestampMs(std::string_view record) {
+    if (record.size() != 9) return std::nullopt;
+    unsigned long long ms = 0;
+    for (char c : record.substr(1)) ms = (ms << 8) | static_cast<unsigned char>(c);
+    // Dates run from the year 100 to 9999.
+    static const unsigned long long kEnd =
+        static_cast<unsigned long long>(DaysFromCivil(10000, 1, 1)) * 86400000ULL;
+    if (ms >= kEnd) return std::nullopt;
+    return ms;
+}
+
 void HandleTimestampRecord(const FrameRoad& road, std::string_view record) {
     if (record.size() == 9) {
-        const std::string_view count = record.substr(1);
         road.hexText.clear();
-        AppendHex(road.hexText, count);
-        unsigned long long ms = 0;
-        for (char c : count) ms = (ms << 8) | static_cast<unsigned char>(c);
-        // Dates run from the year 100 to 9999; a count past the end of 9999
-        // names no date, and the RX timestamp stays as it was.
-        static const unsigned long long kEnd =
-            static_cast<unsigned long long>(DaysFromCivil(10000, 1, 1)) * 86400000ULL;
-        if (ms >= kEnd) return;
-        road.rxTimestamp = NumericTimestampText(ms, road.regional);
+        AppendHex(road.hexText, record.substr(1));
+        // A count that names no date leaves the RX timestamp as it was.
+        const auto ms = NumericTimestampMs(record);
+        if (!ms) return;
+        road.rxTimestamp = NumericTimestampText(*ms, road.regional);
         if (road.tap != nullptr) {
             road.tap->numericText = road.rxTimestamp;
-            road.tap->numericMs = static_cast<std::int64_t>(ms);
+            road.tap->numericMs = static_cast<std::int64_t>(*ms);
         }
         return;
     }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -38,6 +39,11 @@ bool HasBeaconAddress(std::string_view frame);
 // form sets the current RX timestamp from the 27 characters ending in "UTC",
 // the numeric form (exactly 9 bytes) from its big-endian millisecond count.
 void HandleTimestampRecord(const FrameRoad& road, std::string_view record);
+
+// The milliseconds since 1970 that a numeric timestamp record (0x09 and 8
+// bytes, big-endian) holds; nothing for another record, or for a count past
+// the end of the year 9999, which names no date.
+std::optional<unsigned long long> NumericTimestampMs(std::string_view record);
 
 // One un-escaped piece of a recording file: a timestamp record, or a data
 // frame whose hex text becomes current and which is decoded when it is a

@@ -15,10 +15,8 @@ namespace {
 // characters.
 std::string StampUtc(std::string_view record, const std::string& stampText) {
     if (record.size() != 9) return stampText.substr(0, 23);
-    unsigned long long ms = 0;
-    for (char c : record.substr(1)) ms = (ms << 8) | static_cast<unsigned char>(c);
-    if (ms >= 253402300800000ULL) return {};
-    return UtcTextOfMilliseconds(static_cast<long long>(ms));
+    const auto ms = NumericTimestampMs(record);
+    return ms ? UtcTextOfMilliseconds(static_cast<long long>(*ms)) : std::string();
 }
 
 }  // namespace
