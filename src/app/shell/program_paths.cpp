@@ -51,8 +51,8 @@ std::string ParentFolder(const std::string& dir) {
 ProgramPaths ChooseProgramPaths(const PathFacts& facts) {
     const std::string programDir = WithSlash(facts.programDir);
     auto exists = [&](const std::string& path) { return facts.fileExists && facts.fileExists(path); };
-    const std::string shared = ParentFolder(programDir) + "share/" + kUserFolderName + "/conf.ini";
-    const bool installedTree = exists(shared);
+    const std::string shared = ParentFolder(programDir) + "share/" + kUserFolderName + "/";
+    const bool installedTree = exists(shared + "conf.ini");
     if (facts.programDirWritable && !installedTree) return PathsBesideProgram(programDir);
 
     ProgramPaths paths;
@@ -60,18 +60,14 @@ ProgramPaths ChooseProgramPaths(const PathFacts& facts) {
     paths.dataDir = facts.dataHome.empty()
                         ? programDir
                         : WithSlash(facts.dataHome) + kUserFolderName + "/";
-    if (!facts.configHome.empty()) {
-        paths.userConfIni = WithSlash(facts.configHome) + kUserFolderName + "/conf.ini";
-    }
+    const std::string userFolder =
+        facts.configHome.empty() ? "" : WithSlash(facts.configHome) + kUserFolderName + "/";
+    if (!userFolder.empty()) paths.userConfIni = userFolder + "conf.ini";
     // The first of the user's file, the one beside the program and the
     // installed sample that exists; none: the user's.
     auto first = [&](const std::string& name) {
-        const std::string user = facts.configHome.empty()
-                                     ? std::string()
-                                     : WithSlash(facts.configHome) + kUserFolderName + "/" + name;
-        for (const std::string& candidate :
-             {user, programDir + name,
-              ParentFolder(programDir) + "share/" + kUserFolderName + "/" + name}) {
+        const std::string user = userFolder.empty() ? "" : userFolder + name;
+        for (const std::string& candidate : {user, programDir + name, shared + name}) {
             if (!candidate.empty() && exists(candidate)) return candidate;
         }
         return user.empty() ? programDir + name : user;
