@@ -453,12 +453,17 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     QCoreApplication::quit();
 }
 
+// New records: the whole chart again, and an empty debug page.
+void MainWindow::ClearForNewRecords() {
+    m_chart->ResetView();
+    m_logShown = 0;
+    m_pages->log()->clear();
+}
+
 void MainWindow::RunImport(ImportKind kind, QStringList& selection, const QString& filter) {
     if (m_importing) return;
     ResetBeforeImport(m_session);
-    m_chart->ResetView();  // new records: the whole chart again
-    m_logShown = 0;
-    m_pages->log()->clear();
+    ClearForNewRecords();
     SyncFromSession();
     QStringList chosen;
     if (m_files.Choose(filter, chosen)) {
@@ -549,9 +554,7 @@ void MainWindow::MnuOpenArchiveRange_Click() {
     RangeChooser& chooser = m_rangeChooser != nullptr ? *m_rangeChooser : dialog;
     if (!chooser.ChooseRange(lastPass, from, to)) return;
     m_importing = true;
-    m_chart->ResetView();
-    m_logShown = 0;
-    m_pages->log()->clear();
+    ClearForNewRecords();
     m_lastImport.clear();
     RangeHooks hooks(m_text4, m_session, *m_hooks);
     LoadArchiveRange(m_session, archive, {from, to}, hooks);

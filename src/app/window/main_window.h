@@ -149,6 +149,7 @@ private:
     std::string ExportNameBesideImport(std::string_view defaultName, std::string_view extension,
                                        std::string& ruleName);
     void ExportWritten(const std::string& ruleName, const std::string& path);
+    void ClearForNewRecords();
     void RunImport(ImportKind kind, QStringList& selection, const QString& filter);
     void ImportSelection(ImportKind kind, const QStringList& selection);
     // Forwarding as conf.ini sets it up; why it stays off goes to `problems`.
